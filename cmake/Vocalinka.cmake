@@ -1,0 +1,53 @@
+# Build settings shared by every target of the project.
+
+if(WIN32)
+    enable_language(RC)
+    if(MSVC)
+        set(CMAKE_MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
+    else()
+        # A static build runs on a clean Windows: no MinGW DLLs beside the exe.
+        string(APPEND CMAKE_EXE_LINKER_FLAGS " -static -static-libgcc -static-libstdc++")
+        string(APPEND CMAKE_SHARED_LINKER_FLAGS " -static -static-libgcc -static-libstdc++")
+    endif()
+endif()
+
+# Warnings, language level and the Unicode Win32 API for one target.
+function(vocalinka_defaults target)
+    target_compile_features(${target} PUBLIC cxx_std_20)
+    if(MSVC)
+        target_compile_options(${target} PRIVATE /W4 /permissive- /utf-8)
+    else()
+        target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wno-missing-field-initializers)
+    endif()
+    if(WIN32)
+        target_compile_definitions(${target} PRIVATE UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN
+                                                     _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+    endif()
+endfunction()
+
+# A GUI program entered through wWinMain.
+function(vocalinka_gui_program target)
+    vocalinka_defaults(${target})
+    set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
+    if(MINGW)
+        target_link_options(${target} PRIVATE -municode)
+    endif()
+endfunction()
+
+# Test executables are gathered by layer so that the test script finds them:
+#   unit  - portable code, built and run natively on Linux
+#   win32 - real windows and Win32 calls, run under Wine on Linux
+#   e2e   - drive vocalinka.exe from outside, run under Wine on Linux
+function(vocalinka_test target layer)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${target} ${ARG_SOURCES})
+    vocalinka_defaults(${target})
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    set_target_properties(${target} PROPERTIES
+        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/${layer})
+    if(CMAKE_CROSSCOMPILING)
+        add_test(NAME ${target} COMMAND wine $<TARGET_FILE:${target}>)
+    else()
+        add_test(NAME ${target} COMMAND ${target})
+    endif()
+endfunction()

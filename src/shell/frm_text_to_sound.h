@@ -1,0 +1,63 @@
+// The main window: a small top-most tool window filled by one picture button, Command1, whose
+// right-button press opens the "File" pop-up menu.
+#pragma once
+
+#include <windows.h>
+
+#include "settings/profile.h"
+#include "shell/win32_util.h"
+
+namespace vocalinka {
+
+// Makes a window top-most (SetWindowPos with HWND_TOPMOST, no move, no size) and returns what
+// SetWindowPos returned; with Topmost false it makes the window not top-most and returns 0.
+long SetTopMostWindow(HWND hWnd, bool Topmost);
+
+class frmTextToSound {
+public:
+    explicit frmTextToSound(HINSTANCE instance);
+    frmTextToSound(const frmTextToSound&) = delete;
+    frmTextToSound& operator=(const frmTextToSound&) = delete;
+    ~frmTextToSound();
+
+    // Creates the window owned by `owner`, loads it, places it and shows it.
+    void Create(HWND owner);
+
+    HWND Handle() const { return hwnd_; }
+    HWND Command1() const { return Command1_; }
+    HMENU mnuFile() const { return GetSubMenu(menu_.get(), 0); }
+    const ProfileSettings& Settings() const { return settings_; }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK Command1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR id, DWORD_PTR self) noexcept;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void Form_Initialize();
+    void Form_Load();
+    void Form_Unload();
+    void Command1_MouseDown(int Button);
+    void ShowPopupMenu(POINT screenPoint);
+
+    void LoadProfile();
+    void SaveProfile();
+
+    void CreateControls();
+    void LayoutForDpi(int dpi);
+    void PlaceWindow();
+    void ShowPicture(HWND image);
+
+    HINSTANCE instance_;
+    HWND hwnd_ = nullptr;
+    HWND Command1_ = nullptr;
+    HWND TextBox_ = nullptr;
+    HWND Image1_ = nullptr;
+    HWND Image2_ = nullptr;
+    UniqueMenu menu_;
+    UniqueBitmap idlePicture_;
+    UniqueBitmap busyPicture_;
+    ProfileSettings settings_;
+};
+
+}  // namespace vocalinka

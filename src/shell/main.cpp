@@ -1,0 +1,42 @@
+// Vocalinka: reads the text selected in any application aloud.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <exception>
+#include <string>
+
+#include "shell/app_title.h"
+#include "shell/app_window.h"
+#include "shell/frm_text_to_sound.h"
+#include "shell/win32_util.h"
+
+namespace {
+
+int RunMessageLoop() {
+    MSG msg{};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+void ReportFailure(const std::wstring& what) {
+    MessageBoxW(nullptr, what.c_str(), vocalinka::kApplicationTitle, MB_OK | MB_ICONERROR);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    try {
+        vocalinka::AppWindow application(instance);
+        vocalinka::frmTextToSound main(instance);
+        main.Create(application.Handle());
+        return RunMessageLoop();
+    } catch (const std::exception& failure) {
+        ReportFailure(vocalinka::Utf8ToWide(failure.what()));
+    }
+    return 1;
+}
