@@ -80,6 +80,9 @@ ensure_prefix() {
         say "creating the Wine prefix $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
         wineboot -i >/dev/null 2>&1
+        # Without a window manager on the virtual screen, Wine would wait for one at every
+        # show and hide of a managed window.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         wineserver -w
     fi
 }

@@ -25,6 +25,9 @@ public:
 
     HWND Handle() const { return hwnd_; }
     HWND Command1() const { return Command1_; }
+    HWND TextBox() const { return TextBox_; }
+    HWND Image1() const { return Image1_; }
+    HWND Image2() const { return Image2_; }
     HMENU mnuFile() const { return GetSubMenu(menu_.get(), 0); }
     const ProfileSettings& Settings() const { return settings_; }
 

@@ -1,6 +1,5 @@
 // Vocalinka: reads the text selected in any application aloud.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <exception>
 #include <string>
@@ -28,8 +27,8 @@ void ReportFailure(const std::wstring& what) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
+    // The manifest's common controls 6 provide the button; the trackbar class is registered
+    // by the dialog that uses it, so that start-up does no more than it needs.
     try {
         vocalinka::AppWindow application(instance);
         vocalinka::frmTextToSound main(instance);

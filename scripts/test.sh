@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test, in three layers:
+#   unit   portable code, natively on Linux
+#   win32  real windows and Win32 calls, under Wine on a virtual screen
+#   e2e    vocalinka.exe as a separate process, driven from outside, under Wine
+# Each layer reports its count; the last line sums up as "N passed, N failed".
+set -uo pipefail
+source "$(dirname "$0")/common.sh"
+set -e
+ensure_tools
+build_native
+build_windows
+build_windows_i686
+set +e
+
+# Tests never use the developer's own screen: they move the mouse and press keys.
+unset DISPLAY
+ensure_display
+ensure_prefix
+lay_out
+
+LOGS="$BUILD/test-logs"
+rm -rf "$LOGS" && mkdir -p "$LOGS"
+total_passed=0
+total_failed=0
+
+# Runs one GoogleTest program and adds its counts; a program that ends without GoogleTest's
+# summary (a crash, a hang) counts as one failed test.
+run_suite() {
+    local layer=$1 exe=$2; shift 2
+    local name log; name="$(basename "$exe")"; log="$LOGS/$layer-$name.log"
+    timeout 900 "$@" "$exe" --gtest_color=no >"$log" 2>&1
+    local rc=$?
+    local passed failed
+    passed=$(grep -oE '^\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' || true)
+    failed=$(grep -oE '^\[  FAILED  \] [0-9]+ tests?, listed below' "$log" | grep -oE '[0-9]+' || true)
+    passed=${passed:-0}; failed=${failed:-0}
+    if [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
+    if [ "$failed" -gt 0 ]; then
+        echo "  $name: $passed passed, $failed failed (log: $log)"
+        grep -E '^\[  FAILED  \]|Failure$' "$log" | head -20 | sed 's/^/    /'
+    else
+        echo "  $name: $passed passed"
+    fi
+    layer_passed=$((layer_passed + passed)); layer_failed=$((layer_failed + failed))
+}
+
+run_layer() {
+    local layer=$1 folder=$2; shift 2
+    layer_passed=0; layer_failed=0
+    echo "== $layer tests"
+    local exe found=0
+    for exe in "$folder"/*; do
+        [ -f "$exe" ] && [ -x "$exe" ] || continue
+        found=1
+        run_suite "$layer" "$exe" "$@"
+    done
+    [ "$found" = 1 ] || { echo "  no $layer tests were built"; layer_failed=$((layer_failed + 1)); }
+    echo "$layer: $layer_passed passed, $layer_failed failed"
+    total_passed=$((total_passed + layer_passed)); total_failed=$((total_failed + layer_failed))
+}
+
+run_layer unit "$BUILD/native/tests/unit"
+run_layer win32 "$BUILD/mingw-x64/tests/win32" wine
+run_layer e2e "$BUILD/mingw-x64/tests/e2e" wine
+
+echo "$total_passed passed, $total_failed failed"
+[ "$total_failed" -eq 0 ]

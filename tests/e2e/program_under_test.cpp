@@ -1,0 +1,143 @@
+#include "program_under_test.h"
+
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "program_path.h"
+#include "shell/win32_util.h"
+
+namespace e2e {
+namespace {
+
+std::wstring ProgramPath() {
+    std::wstring path = vocalinka::Utf8ToWide(kProgramPath);
+    for (auto& c : path) {
+        if (c == L'/') c = L'\\';
+    }
+    return path;
+}
+
+void DeleteFolder(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+struct Search {
+    DWORD processId;
+    const wchar_t* className;
+    HWND found;
+};
+
+}  // namespace
+
+ProgramUnderTest::ProgramUnderTest() {
+    static int serial = 0;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    folder_ = std::wstring(temp) + L"vocalinka-e2e-" + std::to_wstring(GetCurrentProcessId()) +
+              L"-" + std::to_wstring(++serial);
+    CreateDirectoryW(folder_.c_str(), nullptr);
+    CopyFileW(ProgramPath().c_str(), (folder_ + L"\\vocalinka.exe").c_str(), FALSE);
+}
+
+ProgramUnderTest::~ProgramUnderTest() {
+    if (process_.hProcess) {
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process_.hProcess, 1);
+            WaitForSingleObject(process_.hProcess, 5000);
+        }
+        CloseHandle(process_.hProcess);
+        CloseHandle(process_.hThread);
+    }
+    DeleteFolder(folder_);
+}
+
+void ProgramUnderTest::WriteProfile(const std::string& bytes) const {
+    std::ofstream(vocalinka::WideToUtf8(ProfilePath()), std::ios::binary) << bytes;
+}
+
+std::optional<std::string> ProgramUnderTest::ReadProfile() const {
+    std::ifstream in(vocalinka::WideToUtf8(ProfilePath()), std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool ProgramUnderTest::Start() {
+    std::wstring command = L"\"" + folder_ + L"\\vocalinka.exe\"";
+    STARTUPINFOW startup{sizeof(startup)};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder_.c_str(), &startup, &process_)) {
+        return false;
+    }
+    return WaitUntil([this] { return (main_ = FindWindowOfClass(L"frmTextToSound")) != nullptr; },
+                     20s);
+}
+
+HWND ProgramUnderTest::FindWindowOfClass(const wchar_t* className) const {
+    Search search{process_.dwProcessId, className, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (owner == s->processId && IsWindowVisible(window) &&
+                wcscmp(name, s->className) == 0) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool ProgramUnderTest::Close() {
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    return WaitForSingleObject(process_.hProcess, 10000) == WAIT_OBJECT_0;
+}
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        std::this_thread::sleep_for(10ms);
+    }
+}
+
+void PressMouse(POINT screenPoint, DWORD downFlag, DWORD upFlag) {
+    SetCursorPos(screenPoint.x, screenPoint.y);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = downFlag;
+    inputs[1].mi.dwFlags = upFlag;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+void PressKey(WORD virtualKey) {
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = virtualKey;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+POINT CentreOf(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+}  // namespace e2e

@@ -1,0 +1,51 @@
+// Starts vocalinka.exe as a separate process from a folder of its own (so that each test has
+// its own profile) and finds its windows from outside, as a user's tools would.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace e2e {
+
+using namespace std::chrono_literals;
+
+class ProgramUnderTest {
+public:
+    ProgramUnderTest();
+    ProgramUnderTest(const ProgramUnderTest&) = delete;
+    ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
+    ~ProgramUnderTest();
+
+    const std::wstring& Folder() const { return folder_; }
+    std::wstring ProfilePath() const { return folder_ + L"\\profile.pfl"; }
+    void WriteProfile(const std::string& bytes) const;
+    std::optional<std::string> ReadProfile() const;
+
+    // Starts the program and waits until its main window is visible; false on time-out.
+    bool Start();
+    HWND MainWindow() const { return main_; }
+    DWORD ProcessId() const { return process_.dwProcessId; }
+    // A visible top-level window of the program with this class, or null.
+    HWND FindWindowOfClass(const wchar_t* className) const;
+    // Closes the main window as the user would and waits for the process to end.
+    bool Close();
+
+private:
+    std::wstring folder_;
+    PROCESS_INFORMATION process_{};
+    HWND main_ = nullptr;
+};
+
+// Waits, pumping this thread's messages, until `done` holds or `timeout` passes.
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s);
+
+// Real input, as the user gives it.
+void PressMouse(POINT screenPoint, DWORD downFlag, DWORD upFlag);
+void PressKey(WORD virtualKey);
+POINT CentreOf(HWND window);
+
+}  // namespace e2e

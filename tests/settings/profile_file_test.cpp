@@ -1,0 +1,155 @@
+#include "settings/profile_file_win.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "settings/profile.h"
+#include "shell/win32_util.h"
+
+namespace vocalinka {
+namespace {
+
+class ProfileFile : public testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        folder_ = std::wstring(temp) + L"vocalinka-profile-" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(folder_.c_str(), nullptr);
+        path_ = folder_ + L"\\profile.pfl";
+    }
+    void TearDown() override {
+        WIN32_FIND_DATAW found;
+        HANDLE find = FindFirstFileW((folder_ + L"\\*").c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                DeleteFileW((folder_ + L"\\" + found.cFileName).c_str());
+            } while (FindNextFileW(find, &found));
+            FindClose(find);
+        }
+        RemoveDirectoryW(folder_.c_str());
+    }
+
+    std::string Bytes() const {
+        std::ifstream in(WideToUtf8(path_), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    void SetBytes(const std::string& bytes) const {
+        std::ofstream(WideToUtf8(path_), std::ios::binary) << bytes;
+    }
+    int FilesInFolder() const {
+        int count = 0;
+        WIN32_FIND_DATAW found;
+        HANDLE find = FindFirstFileW((folder_ + L"\\*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE) return 0;
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+        return count;
+    }
+    ProfileSettings Load() const {
+        ProfileSettings settings;
+        std::string text;
+        ReadTextFile(path_, text);
+        ApplyProfileText(text, settings);
+        return settings;
+    }
+
+    std::wstring folder_;
+    std::wstring path_;
+};
+
+TEST_F(ProfileFile, DefaultsAreWrittenAsTheSixtyByteFile) {
+    ASSERT_TRUE(WriteTextFile(path_, ProfileText(ProfileSettings{})));
+    EXPECT_EQ(Bytes(), "\"Character=Merlin\r\nLanguage=English\r\nSpeed=127\r\nPitch=127\"\r\n");
+    EXPECT_EQ(FilesInFolder(), 1);  // no temporary file left behind
+}
+
+TEST_F(ProfileFile, RoundTripsNamesWithSpacesCommasAndAnyScript) {
+    const ProfileSettings names[] = {{"Old Merlin, the Wise", "French", "50", "400"},
+                                     {"Génie", "English", "127", "127"},
+                                     {"Мерлин 🧙", "French", "127", "127"}};
+    for (const ProfileSettings& saved : names) {
+        ASSERT_TRUE(WriteTextFile(path_, ProfileText(saved)));
+        EXPECT_EQ(Load(), saved) << saved.Character;
+    }
+}
+
+TEST_F(ProfileFile, StaysAnsiWhenTheCodePageHoldsTheTextAndUsesUtf8OtherwiseOnly) {
+    ASSERT_TRUE(WriteTextFile(path_, "Character=Merlin"));
+    EXPECT_EQ(Bytes(), "\"Character=Merlin\"\r\n");
+
+    ASSERT_TRUE(WriteTextFile(path_, "Character=Мерлин 🧙"));
+    const std::string bytes = Bytes();
+    if (GetACP() != CP_UTF8) {
+        EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+    }
+    EXPECT_NE(bytes.find("Мерлин 🧙"), std::string::npos);
+}
+
+TEST_F(ProfileFile, MissingOrOversizedFilesLeaveTheTextAlone) {
+    std::string text = "untouched";
+    EXPECT_FALSE(ReadTextFile(path_, text));
+    EXPECT_EQ(text, "untouched");
+
+    SetBytes(std::string(50 * 1024 * 1024, 'A') + "\"Speed=60\"");
+    EXPECT_FALSE(ReadTextFile(path_, text));
+    EXPECT_EQ(text, "untouched");
+    EXPECT_EQ(Load(), ProfileSettings{});
+}
+
+TEST_F(ProfileFile, DamagedContentLoadsSoundSettings) {
+    std::string binary(4096, '\0');
+    for (std::size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>(i * 37 % 251);
+    for (const std::string& content :
+         {binary, std::string("\"\"\"\""), std::string("\xEF\xBB\xBF\xC3\x28\"Speed=\xFF\""),
+          std::string(60000, '"'), std::string(60000, '\n')}) {
+        SetBytes(content);
+        const ProfileSettings loaded = Load();
+        EXPECT_EQ(loaded.Character, "Merlin");
+        EXPECT_EQ(loaded.Language, "English");
+        EXPECT_EQ(loaded.Pitch, "127");
+    }
+}
+
+TEST_F(ProfileFile, FailedSaveLeavesThePreviousFileWhole) {
+    ASSERT_TRUE(WriteTextFile(path_, ProfileText({"Genie", "French", "90", "80"})));
+    const std::string before = Bytes();
+    {
+        // Another program holds the profile open without delete sharing: it cannot be
+        // replaced.
+        UniqueFile holder(CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder.Valid());
+        EXPECT_FALSE(WriteTextFile(path_, ProfileText(ProfileSettings{})));
+    }
+    EXPECT_EQ(Bytes(), before);
+    EXPECT_EQ(FilesInFolder(), 1);
+}
+
+TEST_F(ProfileFile, InterruptedSaveNeitherHarmsTheProfileNorBlocksTheNextSave) {
+    ASSERT_TRUE(WriteTextFile(path_, ProfileText({"Genie", "French", "90", "80"})));
+    const std::string before = Bytes();
+    // A save that died mid-write leaves only its temporary file, half written.
+    const std::wstring temporary =
+        path_ + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    std::ofstream(WideToUtf8(temporary), std::ios::binary) << "\"Character=Gen";
+    EXPECT_EQ(Bytes(), before);
+    EXPECT_EQ(Load(), (ProfileSettings{"Genie", "French", "90", "80"}));
+
+    ASSERT_TRUE(WriteTextFile(path_, ProfileText(ProfileSettings{})));
+    EXPECT_EQ(Load(), ProfileSettings{});
+    EXPECT_EQ(FilesInFolder(), 1);
+}
+
+TEST_F(ProfileFile, UnwritableFolderFailsQuietly) {
+    EXPECT_FALSE(WriteTextFile(folder_ + L"\\no such folder\\profile.pfl", "Speed=1"));
+}
+
+}  // namespace
+}  // namespace vocalinka
