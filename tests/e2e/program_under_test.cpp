@@ -36,6 +36,20 @@ struct Search {
     HWND found;
 };
 
+BOOL CALLBACK StopAtWindowOfClass(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<Search*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (owner == search->processId && IsWindowVisible(window) &&
+        wcscmp(name, search->className) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 ProgramUnderTest::ProgramUnderTest() {
@@ -83,21 +97,7 @@ bool ProgramUnderTest::Start() {
 
 HWND ProgramUnderTest::FindWindowOfClass(const wchar_t* className) const {
     Search search{process_.dwProcessId, className, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (owner == s->processId && IsWindowVisible(window) &&
-                wcscmp(name, s->className) == 0) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    EnumWindows(StopAtWindowOfClass, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
