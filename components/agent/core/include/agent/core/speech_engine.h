@@ -1,0 +1,85 @@
+// The seam between the character and whatever makes it speak: SAPI 5 on Windows, or the
+// paced engine that shows the words silently at the tagged speed when no voice can speak.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace agent::core {
+
+// 127 is "normal" for both, as the program's sliders call it.
+inline constexpr int kNormalSpeedWpm = 127;
+inline constexpr int kNormalPitchHz = 127;
+inline constexpr int kMaxVolume = 65535;
+
+struct Prosody {
+    int speedWpm = kNormalSpeedWpm;  // 50..250
+    int pitchHz = kNormalPitchHz;    // 50..400
+    int volume = kMaxVolume;         // 0..65535
+    bool operator==(const Prosody&) const = default;
+};
+
+// A run of text spoken with one prosody. Text is UTF-16 because every consumer (SAPI, the
+// balloon's DrawTextW) wants UTF-16 and SAPI reports word positions in UTF-16 units.
+struct Segment {
+    std::u16string spoken;   // what the voice says
+    std::u16string shown;    // what the balloon shows for it (differs only under \Map\)
+    Prosody prosody;
+    int pauseBeforeMs = 0;   // from \Pau=n\ just before this segment
+    bool emphasis = false;   // from \Emp\: stresses the first word of the segment
+    bool operator==(const Segment&) const = default;
+};
+
+struct Utterance {
+    std::vector<Segment> segments;
+    std::u16string ShownText() const;  // all segments' shown text, concatenated
+};
+
+enum class Mouth { Closed, Small, Medium, Wide, Round };
+inline constexpr int kMouthCount = 5;
+
+// Receives an engine's progress. Called on the user-interface thread only.
+class EngineListener {
+public:
+    // The word now spoken, as offsets into Utterance::ShownText().
+    virtual void OnWord(std::size_t shownBegin, std::size_t shownLength) = 0;
+    virtual void OnMouth(Mouth mouth) = 0;
+    // The utterance was spoken to its end. Never called after Stop().
+    virtual void OnFinished() = 0;
+
+protected:
+    ~EngineListener() = default;
+};
+
+struct VoiceChoice {
+    long languageId = 1033;     // 1033 English, 1036 French
+    std::u16string ttsModeId;   // engine mode id as the program set it; may be empty
+};
+
+class SpeechEngine {
+public:
+    virtual ~SpeechEngine() = default;
+    // Starts speaking and returns at once. False: this engine cannot speak this utterance
+    // (no voice, a failed call); nothing was started and the caller falls back.
+    virtual bool Speak(const Utterance& utterance, const VoiceChoice& voice,
+                       EngineListener& listener) = 0;
+    // Silences the current utterance; its listener hears nothing more.
+    virtual void Stop() = 0;
+};
+
+// Deferred calls on the user-interface thread: a window timer on Windows, a virtual clock in
+// tests, so that pacing is tested without sleeping.
+class Scheduler {
+public:
+    using Token = unsigned long;
+    virtual Token RunAfter(int delayMs, std::function<void()> callback) = 0;
+    virtual void Cancel(Token token) = 0;  // unknown or already run tokens are ignored
+    virtual long long NowMs() const = 0;
+
+protected:
+    ~Scheduler() = default;
+};
+
+}  // namespace agent::core

@@ -1,0 +1,161 @@
+#include "agent/core/words.h"
+
+#include <algorithm>
+
+#include "agent/core/speech_tags.h"
+#include "unicode.h"
+
+namespace agent::core {
+namespace {
+
+using unicode::DecodeAt;
+using unicode::IsWhiteSpace;
+
+constexpr bool IsSmallKana(char32_t c) {
+    switch (c) {
+    case 0x3041: case 0x3043: case 0x3045: case 0x3047: case 0x3049: case 0x3063: case 0x3083:
+    case 0x3085: case 0x3087: case 0x308E: case 0x3095: case 0x3096: case 0x30A1: case 0x30A3:
+    case 0x30A5: case 0x30A7: case 0x30A9: case 0x30C3: case 0x30E3: case 0x30E5: case 0x30E7:
+    case 0x30EE: case 0x30F5: case 0x30F6:
+        return true;
+    default:
+        return (c >= 0x31F0 && c <= 0x31FF) || (c >= 0xFF67 && c <= 0xFF6F);
+    }
+}
+
+// An ideograph or a kana that is read as a unit of its own. Small kana, the prolonged sound
+// mark and iteration marks fall outside the ranges or are excluded: they belong to the unit
+// before them.
+constexpr bool IsCjkUnit(char32_t c) {
+    const bool ideograph = (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) ||
+                           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0x20000 && c <= 0x3FFFF);
+    const bool kana = (c >= 0x3041 && c <= 0x3096) || (c >= 0x30A1 && c <= 0x30FA) ||
+                      (c >= 0xFF66 && c <= 0xFF9D && c != 0xFF70);
+    return ideograph || (kana && !IsSmallKana(c));
+}
+
+// Letters and digits of alphabetic scripts, which start a new word after Chinese or Japanese.
+constexpr bool IsAlphabetic(char32_t c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') ||
+           (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) ||  // Latin
+           (c >= 0x370 && c <= 0x52F) ||                             // Greek, Cyrillic
+           (c >= 0xAC00 && c <= 0xD7A3) ||                           // Hangul syllables
+           (c >= 0xFF10 && c <= 0xFF19) || (c >= 0xFF21 && c <= 0xFF3A) ||
+           (c >= 0xFF41 && c <= 0xFF5A);  // full-width Latin
+}
+
+template <class Emit>
+void SplitRun(std::u16string_view text, Emit emit) {
+    std::size_t wordBegin = 0;
+    bool inWord = false;
+    bool afterCjk = false;  // the word so far ends in a CJK unit and what may follow one
+    for (std::size_t at = 0; at < text.size();) {
+        const auto [c, units] = DecodeAt(text, at);
+        if (IsWhiteSpace(c)) {
+            if (inWord) emit(wordBegin, at - wordBegin);
+            inWord = false;
+        } else {
+            const bool cjk = IsCjkUnit(c);
+            const bool alphabetic = IsAlphabetic(c);
+            if (inWord && (cjk || (afterCjk && alphabetic))) emit(wordBegin, at - wordBegin);
+            if (!inWord || cjk || (afterCjk && alphabetic)) {
+                wordBegin = at;
+                inWord = true;
+            }
+            afterCjk = cjk || (afterCjk && !alphabetic);
+        }
+        at += units;
+    }
+    if (inWord) emit(wordBegin, text.size() - wordBegin);
+}
+
+struct Trimmed {
+    std::size_t begin;
+    std::size_t length;
+};
+
+Trimmed Trim(std::u16string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && IsWhiteSpace(text[begin])) ++begin;
+    while (end > begin && IsWhiteSpace(text[end - 1])) --end;
+    return {begin, end - begin};
+}
+
+enum class Stop { None, Clause, Sentence };
+
+Stop StopAfter(char32_t c) {
+    switch (c) {
+    case u'.': case u'!': case u'?': case 0x2026: case 0x3002: case 0xFF01: case 0xFF0E:
+    case 0xFF1F: case 0xFF61: case 0x037E: case 0x061F: case 0x06D4: case 0x0964: case 0x0965:
+        return Stop::Sentence;
+    case u',': case u';': case u':': case 0x3001: case 0xFF0C: case 0xFF1A: case 0xFF1B:
+    case 0xFF64: case 0x060C: case 0x061B:
+        return Stop::Clause;
+    default:
+        return Stop::None;
+    }
+}
+
+constexpr bool IsClosing(char32_t c) {
+    switch (c) {
+    case u'"': case u'\'': case u')': case u']': case u'}': case 0xBB: case 0x2019: case 0x201D:
+    case 0x203A: case 0x300D: case 0x300F: case 0x3011: case 0xFF09:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+std::vector<Word> SplitWords(const Utterance& utterance) {
+    std::vector<Word> words;
+    std::size_t segmentBegin = 0;
+    for (std::size_t index = 0; index < utterance.segments.size(); ++index) {
+        const Segment& segment = utterance.segments[index];
+        if (segment.spoken != segment.shown) {
+            const Trimmed shown = Trim(segment.shown);
+            const Trimmed spoken = Trim(segment.spoken);
+            if (shown.length > 0 || spoken.length > 0) {
+                words.push_back({segmentBegin + shown.begin, shown.length, index, spoken.begin,
+                                 spoken.length});
+            }
+        } else {
+            SplitRun(segment.shown, [&](std::size_t begin, std::size_t length) {
+                words.push_back({segmentBegin + begin, length, index, begin, length});
+            });
+        }
+        segmentBegin += segment.shown.size();
+    }
+    return words;
+}
+
+WordPace PaceWord(std::u16string_view word, int speedWpm, bool emphasized) {
+    // A hand-made Segment may carry any number: keep to the range the tags allow.
+    const int base = 60'000 / std::clamp(speedWpm, kMinSpeedWpm, kMaxSpeedWpm);
+
+    std::size_t end = word.size();
+    Stop stop = Stop::None;
+    while (end > 0) {
+        const auto [c, units] = unicode::DecodeBefore(word, end);
+        if (IsClosing(c)) {
+            end -= units;
+        } else if (const Stop found = StopAfter(c); found != Stop::None) {
+            stop = std::max(stop, found);
+            end -= units;
+        } else {
+            break;
+        }
+    }
+    int letters = 0;
+    for (std::size_t at = 0; at < end && letters < 64; at += DecodeAt(word, at).units) ++letters;
+
+    WordPace pace;
+    pace.speakMs = std::clamp(base * (letters + 3) / 8, base / 2, base * 3);
+    if (emphasized) pace.speakMs += pace.speakMs / 4;
+    pace.silenceAfterMs = stop == Stop::Sentence ? base : stop == Stop::Clause ? base / 2 : 0;
+    return pace;
+}
+
+}  // namespace agent::core
