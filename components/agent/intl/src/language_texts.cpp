@@ -1,0 +1,121 @@
+#include "agent/intl/language_texts.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+
+namespace agent::intl {
+namespace {
+
+struct ModuleFreer {
+    void operator()(HMODULE module) const noexcept { FreeLibrary(module); }
+};
+using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFreer>;
+
+constexpr long kMaxLanguageId = 0xFFFF;
+
+// The system's text for an error, its "%1" (meant for the file name) reading "the file".
+std::wstring SystemMessage(DWORD code) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message(text ? text : L"", length);
+    LocalFree(text);
+    for (std::size_t at; (at = message.find(L"%1")) != message.npos;) {
+        message.replace(at, 2, L"the file");
+    }
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
+                                message.back() == L'.' || message.back() == L' ')) {
+        message.pop_back();
+    }
+    if (message.empty()) message = L"error " + std::to_wstring(code);
+    return message;
+}
+
+bool IsNotAnImage(DWORD error) {
+    return error == ERROR_BAD_EXE_FORMAT || error == ERROR_BAD_FORMAT ||
+           error == ERROR_INVALID_EXE_SIGNATURE || error == ERROR_EXE_MARKED_INVALID ||
+           error == ERROR_FILE_INVALID;
+}
+
+TextsOrError Failure(std::wstring error) {
+    return {std::nullopt, std::move(error)};
+}
+
+std::wstring TheComponent(const std::wstring& path) {
+    return L"The language component \"" + path + L"\"";
+}
+
+}  // namespace
+
+LanguageTexts LanguageTexts::BuiltInEnglish() {
+    LanguageTexts texts;
+    texts.texts_[Index(TextId::MenuHide)] = L"&Hide";
+    texts.texts_[Index(TextId::CharacterName)] = L"Animated character";
+    texts.texts_[Index(TextId::BalloonName)] = L"Word balloon";
+    return texts;
+}
+
+std::wstring DefaultIntlFolder() {
+    wchar_t windows[MAX_PATH];
+    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+    std::wstring folder = length > 0 && length < MAX_PATH ? windows : L"C:\\Windows";
+    if (folder.back() == L'\\') folder.pop_back();  // "C:\" when Windows is at the root
+    return folder + L"\\Msagent\\Intl";
+}
+
+std::wstring ComponentPath(const std::wstring& folder, long languageId) {
+    std::wstring name = L"AGT0000.DLL";
+    unsigned long id = static_cast<unsigned long>(languageId) & kMaxLanguageId;
+    for (std::size_t digit = 6; digit >= 3; --digit, id >>= 4) {
+        name[digit] = L"0123456789ABCDEF"[id & 0xF];
+    }
+    std::wstring path = folder;
+    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
+    return path + name;
+}
+
+TextsOrError LoadLanguageTexts(const std::wstring& folder, long languageId) {
+    if (languageId <= 0 || languageId > kMaxLanguageId) {
+        return Failure(std::to_wstring(languageId) + L" is not a language id.");
+    }
+    const std::wstring path = ComponentPath(folder, languageId);
+    // As data: nothing in the file runs, and a file that is not ours cannot do harm.
+    const UniqueModule module(LoadLibraryExW(
+        path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    if (!module) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+            error == ERROR_MOD_NOT_FOUND) {
+            return Failure(TheComponent(path) + L" is not installed.");
+        }
+        if (IsNotAnImage(error)) {
+            return Failure(TheComponent(path) + L" is damaged: it is not a DLL.");
+        }
+        return Failure(TheComponent(path) + L" cannot be read: " + SystemMessage(error) + L".");
+    }
+    LanguageTexts texts;
+    texts.languageId_ = languageId;
+    for (const TextId id : kTextIds) {
+        const wchar_t* text = nullptr;
+        // With a zero buffer size LoadStringW points into the mapped resource instead of copying.
+        const int length =
+            LoadStringW(module.get(), static_cast<UINT>(id), reinterpret_cast<wchar_t*>(&text), 0);
+        if (length <= 0 || !text) {
+            return Failure(TheComponent(path) + L" is damaged: text " +
+                           std::to_wstring(static_cast<unsigned>(id)) + L" is missing.");
+        }
+        texts.texts_[LanguageTexts::Index(id)].assign(text, static_cast<std::size_t>(length));
+    }
+    return {std::move(texts), {}};
+}
+
+TextsOrError TextsForLanguage(const std::wstring& folder, long languageId) {
+    TextsOrError result = LoadLanguageTexts(folder, languageId);
+    if (!result.texts && languageId == kEnglish) return {LanguageTexts::BuiltInEnglish(), {}};
+    return result;
+}
+
+}  // namespace agent::intl

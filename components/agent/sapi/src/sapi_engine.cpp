@@ -1,0 +1,162 @@
+#include "agent/sapi/sapi_engine.h"
+
+#include "agent/sapi/viseme_mouth.h"
+
+namespace agent::sapi {
+namespace {
+
+constexpr UINT kMsgVoiceEvents = WM_APP + 1;  // posted by the voice when events wait
+constexpr wchar_t kWindowClass[] = L"AgentSapiEngineEvents";
+
+bool RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kWindowClass;
+    return RegisterClassExW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+SapiEngine::SapiEngine(core::Scheduler& scheduler, VoiceFactory makeVoice)
+    : scheduler_(scheduler), makeVoice_(std::move(makeVoice)) {}
+
+SapiEngine::~SapiEngine() {
+    Stop();
+}
+
+LRESULT CALLBACK SapiEngine::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                        LPARAM lParam) noexcept {
+    auto* self = reinterpret_cast<SapiEngine*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        self = static_cast<SapiEngine*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    return self ? self->OnMessage(window, message, wParam, lParam)
+                : DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The window is passed in: during creation window_ does not hold it yet.
+LRESULT SapiEngine::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case kMsgVoiceEvents:
+            OnVoiceEvents();
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+bool SapiEngine::Speak(const core::Utterance& utterance, const core::VoiceChoice& voice,
+                       core::EngineListener& listener) {
+    Stop();
+    if (stalled_ || !EnsureVoice() || !ChooseVoice(voice)) return false;
+    SpeechXml xml(utterance);
+    unsigned long stream = 0;
+    if (!voice_->Speak(xml.Text(), stream)) return false;
+    stream_ = stream;
+    xml_.emplace(std::move(xml));
+    listener_ = &listener;
+    stallTimer_ =
+        scheduler_.RunAfter(kFirstEventBoundMs, [this, stream] { OnNoEventInTime(stream); });
+    return true;
+}
+
+void SapiEngine::Stop() {
+    if (!stream_) return;
+    voice_->Purge();
+    Forget();
+}
+
+bool SapiEngine::EnsureVoice() {
+    if (voice_) return true;
+    if (voiceUnavailable_) return false;
+    voiceUnavailable_ = true;  // until the voice below is working
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!window_) {
+        if (!RegisterWindowClass(instance, &WindowProc)) return false;
+        window_.reset(CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      instance, this));
+        if (!window_) return false;
+    }
+    std::unique_ptr<Voice> voice = makeVoice_ ? makeVoice_() : nullptr;
+    if (!voice || !voice->NotifyWindow(window_.get(), kMsgVoiceEvents)) return false;
+    installed_ = voice->InstalledVoices();
+    chosenVoiceId_.clear();  // a new SAPI voice speaks with the default voice
+    voice_ = std::move(voice);
+    voiceUnavailable_ = false;
+    return true;
+}
+
+bool SapiEngine::ChooseVoice(const core::VoiceChoice& choice) {
+    VoicePick pick = PickVoice(choice, installed_);
+    voiceNote_ = std::move(pick.note);
+    if (chosenVoiceId_ == pick.voiceId) return true;
+    if (!voice_->Use(pick.voiceId)) {
+        // A token that is listed but cannot be loaded (a half-removed voice): the default one.
+        if (pick.voiceId.empty() || !voice_->Use(u"")) return false;
+        if (!voiceNote_.empty()) voiceNote_ += u"; ";
+        voiceNote_ += u"the chosen voice failed; using the default voice";
+        pick.voiceId.clear();
+    }
+    chosenVoiceId_ = pick.voiceId;
+    givesVisemes_ = false;  // a new voice proves it anew
+    return true;
+}
+
+void SapiEngine::OnVoiceEvents() {
+    if (!voice_) return;
+    for (const VoiceEvent& event : voice_->TakeEvents()) {
+        // Events of a stopped or replaced utterance are dropped; a listener called below may
+        // stop or replace the current one, so this is checked for every event.
+        if (stream_ && event.stream == *stream_) OnVoiceEvent(event);
+    }
+}
+
+void SapiEngine::OnVoiceEvent(const VoiceEvent& event) {
+    CancelStallTimer();  // the voice is alive
+    switch (event.kind) {
+        case VoiceEvent::Kind::StreamStart:
+            break;
+        case VoiceEvent::Kind::Word:
+            if (const auto shown = xml_->ShownWord(event.position, event.length)) {
+                listener_->OnWord(shown->begin, shown->length);
+            }
+            break;
+        case VoiceEvent::Kind::Viseme:
+            givesVisemes_ = true;
+            listener_->OnMouth(MouthForViseme(event.viseme));
+            break;
+        case VoiceEvent::Kind::StreamEnd: {
+            core::EngineListener& listener = *listener_;
+            Forget();
+            listener.OnFinished();
+            break;
+        }
+    }
+}
+
+void SapiEngine::OnNoEventInTime(unsigned long stream) {
+    stallTimer_.reset();
+    if (stream_ != stream) return;
+    voice_->Purge();
+    Forget();
+    stalled_ = true;
+    if (stallHandler_) stallHandler_();
+}
+
+void SapiEngine::CancelStallTimer() {
+    if (stallTimer_) scheduler_.Cancel(*stallTimer_);
+    stallTimer_.reset();
+}
+
+void SapiEngine::Forget() {
+    CancelStallTimer();
+    stream_.reset();
+    xml_.reset();
+    listener_ = nullptr;
+}
+
+}  // namespace agent::sapi
