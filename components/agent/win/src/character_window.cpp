@@ -1,0 +1,236 @@
+#include "character_window.h"
+
+#include <windowsx.h>
+
+#include <cstring>
+
+#include "portable/image_scale.h"
+
+namespace agent::win {
+namespace {
+
+constexpr DWORD kExStyle = WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+
+int MouthKey(int frame, std::optional<core::Mouth> mouth) {
+    return frame * (core::kMouthCount + 1) + (mouth ? static_cast<int>(*mouth) + 1 : 0);
+}
+
+}  // namespace
+
+CharacterWindow::CharacterWindow(const format::CharacterData& character,
+                                 CharacterWindowListener& listener, const std::wstring& title,
+                                 HWND owner)
+    : character_(character), listener_(listener), size_{character.width, character.height} {
+    RegisterWindowClass(kClassName, &Proc);
+    CreateWindowExW(kExStyle, kClassName, title.c_str(), WS_POPUP, 0, 0, size_.width, size_.height,
+                    owner, nullptr, GetModuleHandleW(nullptr), this);
+    window_.reset(hwnd_);
+    if (hwnd_) SetDpi(GetDpiForWindow(hwnd_));
+}
+
+LRESULT CALLBACK CharacterWindow::Proc(HWND hwnd, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept {
+    auto* self = reinterpret_cast<CharacterWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        self =
+            static_cast<CharacterWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    }
+    return self ? self->OnMessage(message, wParam, lParam)
+                : DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT CharacterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_LBUTTONDOWN:
+            OnLeftDown({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            return 0;
+        case WM_MOUSEMOVE:
+            OnMouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            return 0;
+        case WM_LBUTTONUP:
+            OnLeftUp();
+            return 0;
+        case WM_CAPTURECHANGED:
+            dragging_ = false;
+            return 0;
+        case WM_CONTEXTMENU:
+            OnContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            return 0;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam));
+            return 0;
+        case testing::kCharacterGetMenu:
+            return reinterpret_cast<LRESULT>(BuildMenu());
+        case WM_WINDOWPOSCHANGED:
+            if (IsWindowVisible(hwnd_)) listener_.OnMoved();
+            return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(LOWORD(wParam), *reinterpret_cast<RECT*>(lParam));
+            return 0;
+        default:
+            return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+Size CharacterWindow::SizeAt(Point topLeft) {
+    if (hwnd_ && !Visible()) {
+        SetWindowPos(hwnd_, nullptr, topLeft.x, topLeft.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetDpi(GetDpiForWindow(hwnd_));
+    }
+    return size_;
+}
+
+void CharacterWindow::ShowAt(Point topLeft) {
+    if (!hwnd_) return;
+    SetWindowPos(hwnd_, HWND_TOPMOST, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    SetDpi(GetDpiForWindow(hwnd_));
+    Draw();
+    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+}
+
+void CharacterWindow::Hide() {
+    if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+}
+
+bool CharacterWindow::Visible() const {
+    return hwnd_ && IsWindowVisible(hwnd_);
+}
+
+Rect CharacterWindow::ScreenRect() const {
+    RECT rect{};
+    GetWindowRect(hwnd_, &rect);
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+Point CharacterWindow::BalloonTarget() const {
+    const Rect rect = ScreenRect();
+    return {rect.left + ScaleForDpi(character_.balloonAnchor.x, dpi_),
+            rect.top + ScaleForDpi(character_.balloonAnchor.y, dpi_)};
+}
+
+HMENU CharacterWindow::BuildMenu() const {
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, kHideCommand, hideText_.c_str());
+    return menu;
+}
+
+void CharacterWindow::ShowFrame(int frame, std::optional<core::Mouth> mouth) {
+    if (frame < 0 || static_cast<std::size_t>(frame) >= character_.frames.size()) return;
+    frame_ = frame;
+    mouth_ = mouth;
+    Draw();
+}
+
+void CharacterWindow::OnLeftDown(Point cursor) {
+    POINT screen{cursor.x, cursor.y};
+    ClientToScreen(hwnd_, &screen);
+    const Rect rect = ScreenRect();
+    dragStartCursor_ = {screen.x, screen.y};
+    dragStartWindow_ = {rect.left, rect.top};
+    dragging_ = true;
+    SetCapture(hwnd_);
+}
+
+void CharacterWindow::OnMouseMove(Point cursor) {
+    if (!dragging_) return;
+    POINT screen{cursor.x, cursor.y};
+    ClientToScreen(hwnd_, &screen);
+    SetWindowPos(hwnd_, nullptr, dragStartWindow_.x + screen.x - dragStartCursor_.x,
+                 dragStartWindow_.y + screen.y - dragStartCursor_.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CharacterWindow::OnLeftUp() {
+    if (!dragging_) return;
+    ReleaseCapture();  // sends WM_CAPTURECHANGED, which ends the drag
+    const Rect rect = ScreenRect();
+    listener_.OnPlacedByUser({rect.left, rect.top});
+}
+
+void CharacterWindow::OnContextMenu(Point screen) {
+    if (screen.x == -1 && screen.y == -1) {  // from the keyboard: open it over the character
+        const Rect rect = ScreenRect();
+        screen = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    }
+    const UniqueMenu menu(BuildMenu());
+    // A pop-up menu closes on a click elsewhere only while its owner is in front; the
+    // application the user reads in is put back in front as soon as the menu is closed.
+    const HWND previous = GetForegroundWindow();
+    SetForegroundWindow(hwnd_);
+    const auto command = static_cast<UINT>(
+        TrackPopupMenuEx(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x,
+                         screen.y, hwnd_, nullptr));
+    PostMessageW(hwnd_, WM_NULL, 0, 0);
+    if (previous && previous != hwnd_) SetForegroundWindow(previous);
+    if (command) OnCommand(command);
+}
+
+void CharacterWindow::OnCommand(UINT command) {
+    if (command == kHideCommand) listener_.OnHideCommand();
+}
+
+void CharacterWindow::OnDpiChanged(unsigned dpi, const RECT& suggested) {
+    SetDpi(dpi);
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Draw();
+}
+
+void CharacterWindow::SetDpi(unsigned dpi) {
+    if (dpi == 0) dpi = 96;
+    if (dpi == dpi_ && !drawn_.empty()) return;
+    dpi_ = dpi;
+    size_ = {ScaleForDpi(character_.width, dpi), ScaleForDpi(character_.height, dpi)};
+    drawn_.clear();
+}
+
+const std::vector<std::uint8_t>& CharacterWindow::Pixels(int frame,
+                                                         std::optional<core::Mouth> mouth) {
+    const auto& original = character_.frames[static_cast<std::size_t>(frame)].bgra;
+    if (!mouth && dpi_ == 96) return original;
+    const int key = MouthKey(frame, mouth);
+    if (const auto found = drawn_.find(key); found != drawn_.end()) return found->second;
+    std::vector<std::uint8_t> pixels = original;
+    if (mouth) format::PasteMouth(character_, *mouth, pixels);
+    if (dpi_ != 96)
+        pixels = ScaleBgra(pixels, character_.width, character_.height, size_.width, size_.height);
+    return drawn_.emplace(key, std::move(pixels)).first->second;
+}
+
+void CharacterWindow::Draw() {
+    if (!hwnd_ || character_.frames.empty()) return;
+    const auto& pixels = Pixels(frame_, mouth_);
+    if (pixels.size() != static_cast<std::size_t>(size_.width) * size_.height * 4) return;
+    if (!memoryDc_) memoryDc_.reset(CreateCompatibleDC(nullptr));
+    if (!surface_ || surfaceSize_ != size_) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = size_.width;
+        info.bmiHeader.biHeight = -size_.height;  // top-down, as the frames are stored
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (!bitmap) return;
+        SelectObject(memoryDc_.get(), bitmap.get());
+        surface_ = std::move(bitmap);  // the old one is no longer selected: freed safely
+        surfaceBits_ = bits;
+        surfaceSize_ = size_;
+    }
+    std::memcpy(surfaceBits_, pixels.data(), pixels.size());
+    SIZE size{size_.width, size_.height};
+    POINT source{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    UpdateLayeredWindow(hwnd_, nullptr, nullptr, &size, memoryDc_.get(), &source, 0, &blend,
+                        ULW_ALPHA);
+}
+
+}  // namespace agent::win
