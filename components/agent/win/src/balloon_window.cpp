@@ -252,8 +252,15 @@ void BalloonWindow::Render() {
     GetMonitorInfoW(MonitorFromRect(&characterRect, MONITOR_DEFAULTTONEAREST), &monitor);
     const Rect workArea{monitor.rcWork.left, monitor.rcWork.top, monitor.rcWork.right,
                         monitor.rcWork.bottom};
+    // The balloon belongs to the character window, which belongs to the program's window.
+    Rect keepClear{};
+    if (HWND program = GetWindow(GetWindow(hwnd_, GW_OWNER), GW_OWNER)) {
+        RECT r{};
+        GetWindowRect(program, &r);
+        keepClear = {r.left, r.top, r.right, r.bottom};
+    }
     const BalloonPlacement placement =
-        PlaceBalloon(character_, target_, body, tailHeight, radius, workArea);
+        PlaceBalloon(character_, target_, body, tailHeight, radius, workArea, keepClear);
     const Size size{placement.window.Width(), placement.window.Height()};
 
     if (!surfaceDc_) surfaceDc_.reset(CreateCompatibleDC(nullptr));

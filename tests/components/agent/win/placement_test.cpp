@@ -102,14 +102,27 @@ INSTANTIATE_TEST_SUITE_P(
                       BalloonCase{"HalfOffBottom", {600, 984 - 80}, TailSide::Bottom}),
     [](const auto& tested) { return tested.param.name; });
 
-TEST(PlaceBalloonTest, CentredOverTheMouthWhenThereIsRoom) {
+TEST(PlaceBalloonTest, CentredOverTheMouthAboveTheCharacterWhenThereIsRoom) {
     const Rect character{600, 500, 728, 660};
     const BalloonPlacement p =
         PlaceBalloon(character, {664, 540}, kBody, kTail, kRadius, kWorkArea);
     EXPECT_EQ(p.window.left, 664 - kBody.width / 2);
-    EXPECT_EQ(p.window.bottom, 540);
+    EXPECT_EQ(p.window.bottom, 500);  // the face stays uncovered
     EXPECT_EQ(p.tailTip.x, kBody.width / 2);
     EXPECT_EQ(p.tailBaseX, kBody.width / 2);
+}
+
+TEST(PlaceBalloonTest, GoesBelowRatherThanCoverTheProgramsWindow) {
+    const Rect character{600, 500, 728, 660};
+    const Rect program{640, 420, 700, 470};
+    const BalloonPlacement p =
+        PlaceBalloon(character, {664, 540}, kBody, kTail, kRadius, kWorkArea, program);
+    EXPECT_EQ(p.tail, TailSide::Top);
+    EXPECT_EQ(p.window.top, 660);
+    // With no room below either, it stays above all the same.
+    const Rect shortArea{0, 0, 1280, 700};
+    EXPECT_EQ(PlaceBalloon(character, {664, 540}, kBody, kTail, kRadius, shortArea, program).tail,
+              TailSide::Bottom);
 }
 
 TEST(PlaceBalloonTest, NoRoomAboveOrBelowStaysAboveAndInside) {

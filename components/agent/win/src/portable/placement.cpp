@@ -25,17 +25,22 @@ Point InitialCharacterPosition(const Rect& workArea, const std::optional<Rect>& 
 }
 
 BalloonPlacement PlaceBalloon(const Rect& character, Point target, Size body, int tailHeight,
-                              int cornerRadius, const Rect& workArea) {
+                              int cornerRadius, const Rect& workArea, const Rect& keepClear) {
     const int windowHeight = body.height + tailHeight;
-    const int aboveTop = target.y - windowHeight;
-    const int belowTop = character.bottom;
-    const bool fitsAbove = aboveTop >= workArea.top;
-    const bool fitsBelow = belowTop + windowHeight <= workArea.bottom;
-    const TailSide tail = (fitsAbove || !fitsBelow) ? TailSide::Bottom : TailSide::Top;
-
     const Size windowSize{body.width, windowHeight};
-    const Point wanted{target.x - body.width / 2, tail == TailSide::Bottom ? aboveTop : belowTop};
-    const Point topLeft = ClampIntoArea(wanted, windowSize, workArea);
+    // Above the whole character, not just its mouth: the balloon never covers the face.
+    const int aboveTop = std::min(target.y, character.top) - windowHeight;
+    const int belowTop = character.bottom;
+    const auto placed = [&](int top) {
+        const Point topLeft = ClampIntoArea({target.x - body.width / 2, top}, windowSize, workArea);
+        return Rect{topLeft.x, topLeft.y, topLeft.x + windowSize.width, topLeft.y + windowSize.height};
+    };
+    const bool fitsAbove = aboveTop >= workArea.top && !placed(aboveTop).Intersects(keepClear);
+    const bool fitsBelow = belowTop + windowHeight <= workArea.bottom &&
+                           !placed(belowTop).Intersects(keepClear);
+    const TailSide tail = (fitsAbove || !fitsBelow) ? TailSide::Bottom : TailSide::Top;
+    const Rect window = placed(tail == TailSide::Bottom ? aboveTop : belowTop);
+    const Point topLeft{window.left, window.top};
 
     BalloonPlacement placement;
     placement.tail = tail;

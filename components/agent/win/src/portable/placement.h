@@ -29,6 +29,10 @@ struct Rect {
         return inner.left >= left && inner.top >= top && inner.right <= right &&
                inner.bottom <= bottom;
     }
+    bool Intersects(const Rect& other) const {
+        return left < other.right && other.left < right && top < other.bottom &&
+               other.top < bottom;
+    }
     bool operator==(const Rect&) const = default;
 };
 
@@ -52,9 +56,11 @@ struct BalloonPlacement {
 };
 
 // Puts a balloon body of the given size above the character (below it when there is no room
-// above), its tail pointing at the target (the mouth, in screen coordinates), the whole
+// above), its tail toward the target (the mouth, in screen coordinates), the whole
 // balloon inside the work area. The tail leans toward the target when the body had to slide.
+// A side whose balloon would cover `keepClear` (the program's window, so that its stop button
+// stays in sight and under the pointer) is taken only when the other side has no room either.
 BalloonPlacement PlaceBalloon(const Rect& character, Point target, Size body, int tailHeight,
-                              int cornerRadius, const Rect& workArea);
+                              int cornerRadius, const Rect& workArea, const Rect& keepClear = {});
 
 }  // namespace agent::win
