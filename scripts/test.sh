@@ -46,11 +46,11 @@ run_suite() {
 }
 
 run_layer() {
-    local layer=$1 folder=$2; shift 2
+    local layer=$1 folder=$2 glob=$3; shift 3
     layer_passed=0; layer_failed=0
     echo "== $layer tests"
     local exe found=0
-    for exe in "$folder"/*; do
+    for exe in "$folder"/$glob; do
         [ -f "$exe" ] && [ -x "$exe" ] || continue
         found=1
         run_suite "$layer" "$exe" "$@"
@@ -60,9 +60,9 @@ run_layer() {
     total_passed=$((total_passed + layer_passed)); total_failed=$((total_failed + layer_failed))
 }
 
-run_layer unit "$BUILD/native/tests/unit"
-run_layer win32 "$BUILD/mingw-x64/tests/win32" wine
-run_layer e2e "$BUILD/mingw-x64/tests/e2e" wine
+run_layer unit "$BUILD/native/tests/unit" '*'
+run_layer win32 "$BUILD/mingw-x64/tests/win32" '*.exe' wine
+run_layer e2e "$BUILD/mingw-x64/tests/e2e" '*.exe' wine
 
 echo "$total_passed passed, $total_failed failed"
 [ "$total_failed" -eq 0 ]

@@ -6,10 +6,17 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "agent/core/speech_tags.h"
 #include "resources/resource.h"
+#include "selection/selection_win.h"
+#include "settings/frm_cfg.h"
+#include "settings/frm_character.h"
+#include "settings/frm_language.h"
 #include "settings/profile_file_win.h"
 #include "shell/app_title.h"
 #include "shell/twips.h"
+#include "speech/character_win.h"
+#include "speech/speech_text.h"
 
 namespace vocalinka {
 namespace {
@@ -40,6 +47,15 @@ RECT OuterRect(int dpi) {
     return rect;
 }
 
+std::wstring AsWide(std::u16string_view text) { return {text.begin(), text.end()}; }
+std::u16string AsU16(std::wstring_view text) { return {text.begin(), text.end()}; }
+
+std::wstring ControlText(HWND control) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 int WindowDpi(HWND hwnd) {
     const UINT dpi = GetDpiForWindow(hwnd);
     return dpi ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI;
@@ -54,7 +70,7 @@ long SetTopMostWindow(HWND hWnd, bool Topmost) {
     return 0;
 }
 
-frmTextToSound::frmTextToSound(HINSTANCE instance) : instance_(instance) {}
+frmTextToSound::frmTextToSound(HINSTANCE instance) : instance_(instance), about_(instance) {}
 
 frmTextToSound::~frmTextToSound() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -118,6 +134,18 @@ LRESULT frmTextToSound::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                      outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
+    case WM_COMMAND:
+        if (reinterpret_cast<HWND>(lParam) == Command1_ && HIWORD(wParam) == BN_CLICKED) {
+            Command1_Click();
+            return 0;
+        }
+        switch (LOWORD(wParam)) {
+        case IDM_CFG: mnuCFG_Click(); return 0;
+        case IDM_CHARACTER: mnuCharacter_Click(); return 0;
+        case IDM_LANGUAGE: mnuLanguage_Click(); return 0;
+        case IDM_ABOUT: mnuAbout_Click(); return 0;
+        }
+        break;
     case WM_CONTEXTMENU:
         // The menu key or Shift+F10 on the focused button; a mouse right press has already
         // opened the menu when it went down.
@@ -165,14 +193,159 @@ void frmTextToSound::Form_Initialize() {
 void frmTextToSound::Form_Load() {
     LoadProfile();
     SetTopMostWindow(hwnd_, true);
-    // The character starts here: it is loaded from the Character setting, set to the
-    // language of the Language setting, shown, and greets the user.
-    ShowPicture(Image1_);
+    StartCharacter();
+}
+
+void frmTextToSound::StartCharacter() {
+    Agent1_ = agent::Control::Create(*this, hwnd_);
+    const std::wstring windows = WindowsDirectory();
+    // A Character setting that names nothing loadable falls back, and then names the
+    // character actually loaded.
+    LoadCharacter(LoadCharacterOrFallback(Agent1_->Characters(), windows,
+                                          Utf8ToWide(settings_.Character)),
+                  windows);
+
+    const std::wstring userName = UserName();
+    if (const LanguageEntry* language = FindLanguage(settings_.Language)) {
+        ApplyLanguage(true);
+        SetWindowTextW(TextBox_, AsWide(GreetingText(language, AsU16(userName),
+                                                     AsU16(GreetingDate(*language))))
+                                     .c_str());
+    }
+    ShowPicture(Image2_);
+    CurrentCharacter_->Show();
+    // The greeting is spoken as written: a name such as DOMAIN\anna holds no speech tags.
+    CurrentCharacter_->Speak(AsWide(agent::core::EscapeSpeechText(AsU16(ControlText(TextBox_)))));
+}
+
+// Takes a loaded character as the current one; the Character setting names it.
+void frmTextToSound::LoadCharacter(const std::wstring& name, const std::wstring& windows) {
+    settings_.Character = WideToUtf8(name);
+    CharacterFile_ = CharacterPath(windows, name);
+    CurrentCharacter_ = &Agent1_->Characters().Item(name);
+}
+
+void frmTextToSound::ApplyLanguage(bool withEngine) {
+    const LanguageEntry* language = FindLanguage(settings_.Language);
+    if (!language) return;
+    try {
+        CurrentCharacter_->SetLanguageID(language->languageId);
+    } catch (const agent::Error&) {
+        // That language's component is not installed: the character keeps its language.
+    }
+    if (withEngine) CurrentCharacter_->SetTTSModeID(AsWide(language->ttsModeId));
 }
 
 void frmTextToSound::Form_Unload() {
     // Nothing is saved on closing: every change of settings was saved when it was made.
+    if (CurrentCharacter_) CurrentCharacter_->Hide();
 }
+
+bool frmTextToSound::IsReading() const {
+    return SendMessageW(Command1_, BM_GETIMAGE, IMAGE_BITMAP, 0) ==
+           SendMessageW(Image2_, STM_GETIMAGE, IMAGE_BITMAP, 0);
+}
+
+void frmTextToSound::Command1_Click() {
+    ++clickGeneration_;
+    try {
+        if (IsReading()) {
+            CurrentCharacter_->Stop();
+            ShowPicture(Image1_);
+            return;
+        }
+        ReadSelection();
+    } catch (const std::exception&) {
+        ShowPicture(Image1_);
+    }
+}
+
+void frmTextToSound::ReadSelection() {
+    ShowPicture(Image2_);
+    const unsigned generation = clickGeneration_;
+    CopyOptions options;
+    options.clipboardOwner = hwnd_;
+    options.cancelled = [this, generation] { return generation != clickGeneration_ || !hwnd_; };
+    const CopiedSelection copied = CopySelectionFrom(FindTargetWindow(), options);
+    if (options.cancelled()) return;  // a later click stopped this one: it stays silent
+    if (!copied.text) {
+        ShowPicture(Image1_);
+        return;
+    }
+    SetWindowTextW(TextBox_, copied.text->c_str());
+    const std::wstring text = ControlText(TextBox_);
+    if (text.empty()) {
+        ShowPicture(Image1_);
+        return;
+    }
+    // Events handled while copying (the close of an earlier balloon) may have put the idle
+    // picture up: the reading starts now, and the picture says so.
+    ShowPicture(Image2_);
+    CurrentCharacter_->Show();
+    CurrentCharacter_->Speak(AsWide(TaggedText(settings_.Speed, settings_.Pitch, AsU16(text))));
+}
+
+void frmTextToSound::mnuCFG_Click() {
+    CurrentCharacter_->Hide();
+    frmCFG(instance_).Run(hwnd_, settings_);
+    ShowPicture(Image1_);
+    SaveProfile();
+    CurrentCharacter_->Show();
+}
+
+void frmTextToSound::mnuCharacter_Click() {
+    CurrentCharacter_->Hide();
+    const std::wstring windows = WindowsDirectory();
+    const std::wstring previous = Utf8ToWide(settings_.Character);
+    Agent1_->Characters().Unload(previous);
+    CurrentCharacter_ = nullptr;
+    frmCharacter(instance_).Run(hwnd_, settings_);
+
+    const std::wstring chosen = Utf8ToWide(settings_.Character);
+    std::wstring loaded;
+    try {
+        if (!IsCharacterName(AsU16(chosen))) {
+            throw agent::Error(L"\"" + chosen + L"\" is not the name of a character.");
+        }
+        Agent1_->Characters().Load(chosen, CharacterPath(windows, chosen));
+        loaded = chosen;
+    } catch (const agent::Error& failure) {
+        // The previous character comes back, and the user is told why the new one did not.
+        const std::wstring message = L"The character \"" + chosen +
+                                     L"\" could not be loaded, so " + previous +
+                                     L" stays.\r\n\r\n" + failure.Message();
+        MessageBoxW(hwnd_, message.c_str(), kApplicationTitle, MB_OK | MB_ICONWARNING);
+        try {
+            loaded = LoadCharacterOrFallback(Agent1_->Characters(), windows, previous);
+        } catch (const agent::Error& none) {
+            MessageBoxW(hwnd_, none.Message().c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+            PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+            return;
+        }
+    }
+    LoadCharacter(loaded, windows);
+    // The new character speaks the language of the Language setting, as at start-up.
+    ApplyLanguage(true);
+    SaveProfile();
+    ShowPicture(Image1_);
+    CurrentCharacter_->Show();
+}
+
+void frmTextToSound::mnuLanguage_Click() {
+    frmLanguage(instance_).Run(hwnd_, settings_);
+    CurrentCharacter_->Hide();
+    // The voice follows the language too, not only the balloon and menu texts.
+    ApplyLanguage(true);
+    ShowPicture(Image1_);
+    SaveProfile();
+    CurrentCharacter_->Show();
+}
+
+void frmTextToSound::mnuAbout_Click() { about_.Show(hwnd_); }
+
+void frmTextToSound::Agent1_BalloonHide(const std::wstring&) { ShowPicture(Image1_); }
+
+void frmTextToSound::Agent1_Hide(const std::wstring&, agent::HideCause) { ShowPicture(Image1_); }
 
 void frmTextToSound::Command1_MouseDown(int Button) {
     if (Button != 2) return;
@@ -203,6 +376,7 @@ void frmTextToSound::CreateControls() {
     Command1_ = child(WC_BUTTONW, L"Read the selection aloud",
                       WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_BITMAP);
     TextBox_ = child(WC_EDITW, L"", ES_MULTILINE | ES_AUTOVSCROLL);
+    SendMessageW(TextBox_, EM_SETLIMITTEXT, 0, 0);  // a long selection is read whole
     Image1_ = child(WC_STATICW, L"", SS_BITMAP);
     Image2_ = child(WC_STATICW, L"", SS_BITMAP);
     SendMessageW(Image1_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(idlePicture_.get()));

@@ -4,6 +4,11 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <string>
+
+#include "about/frm_about.h"
+#include "agent/agent.h"
 #include "settings/profile.h"
 #include "shell/win32_util.h"
 
@@ -13,7 +18,7 @@ namespace vocalinka {
 // SetWindowPos returned; with Topmost false it makes the window not top-most and returns 0.
 long SetTopMostWindow(HWND hWnd, bool Topmost);
 
-class frmTextToSound {
+class frmTextToSound : private agent::Events {
 public:
     explicit frmTextToSound(HINSTANCE instance);
     frmTextToSound(const frmTextToSound&) = delete;
@@ -30,6 +35,11 @@ public:
     HWND Image2() const { return Image2_; }
     HMENU mnuFile() const { return GetSubMenu(menu_.get(), 0); }
     const ProfileSettings& Settings() const { return settings_; }
+    agent::Character* CurrentCharacter() const { return CurrentCharacter_; }
+    // The reading indicator: the button shows Image2's picture object itself while reading.
+    bool IsReading() const;
+    // For the message loop: keyboard handling of the open About box.
+    bool PreTranslateMessage(MSG& msg) { return about_.PreTranslateMessage(msg); }
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -41,10 +51,26 @@ private:
     void Form_Load();
     void Form_Unload();
     void Command1_MouseDown(int Button);
+    void Command1_Click();
+    void mnuCFG_Click();
+    void mnuCharacter_Click();
+    void mnuLanguage_Click();
+    void mnuAbout_Click();
+    void Agent1_BalloonHide(const std::wstring& CharacterID);
+    void Agent1_Hide(const std::wstring& CharacterID, agent::HideCause Cause);
+    void BalloonHide(const std::wstring& characterId) override { Agent1_BalloonHide(characterId); }
+    void Hide(const std::wstring& characterId, agent::HideCause cause) override {
+        Agent1_Hide(characterId, cause);
+    }
     void ShowPopupMenu(POINT screenPoint);
 
     void LoadProfile();
     void SaveProfile();
+
+    void StartCharacter();
+    void LoadCharacter(const std::wstring& name, const std::wstring& windows);
+    void ApplyLanguage(bool withEngine);
+    void ReadSelection();
 
     void CreateControls();
     void LayoutForDpi(int dpi);
@@ -61,6 +87,13 @@ private:
     UniqueBitmap idlePicture_;
     UniqueBitmap busyPicture_;
     ProfileSettings settings_;
+    std::unique_ptr<agent::Control> Agent1_;
+    agent::Character* CurrentCharacter_ = nullptr;
+    std::wstring CharacterFile_;
+    // Rises at every click: a copy still running from an earlier click sees that it was
+    // stopped and does not speak.
+    unsigned clickGeneration_ = 0;
+    frmAbout about_;
 };
 
 }  // namespace vocalinka

@@ -11,9 +11,10 @@
 
 namespace {
 
-int RunMessageLoop() {
+int RunMessageLoop(vocalinka::frmTextToSound& main) {
     MSG msg{};
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (main.PreTranslateMessage(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -33,7 +34,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         vocalinka::AppWindow application(instance);
         vocalinka::frmTextToSound main(instance);
         main.Create(application.Handle());
-        return RunMessageLoop();
+        return RunMessageLoop(main);
     } catch (const std::exception& failure) {
         ReportFailure(vocalinka::Utf8ToWide(failure.what()));
     }

@@ -37,6 +37,35 @@ std::wstring ProgramFolder() {
     return slash == std::wstring::npos ? std::wstring{} : path.substr(0, slash);
 }
 
+std::wstring WindowsDirectory() {
+    wchar_t buffer[MAX_PATH + 1];
+    const UINT length = GetWindowsDirectoryW(buffer, MAX_PATH + 1);
+    if (length == 0 || length > MAX_PATH) return {};
+    std::wstring folder(buffer, length);
+    while (!folder.empty() && folder.back() == L'\\') folder.pop_back();  // "C:\" at a root
+    return folder;
+}
+
+std::vector<std::wstring> FilesWithExtension(const std::wstring& folder, std::wstring_view extension) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &found,
+                                   FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    constexpr DWORD kNotListed = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    do {
+        const std::wstring_view name(found.cFileName);
+        if ((found.dwFileAttributes & kNotListed) == 0 && name.size() > extension.size() &&
+            CompareStringOrdinal(name.data() + name.size() - extension.size(),
+                                 static_cast<int>(extension.size()), extension.data(),
+                                 static_cast<int>(extension.size()), TRUE) == CSTR_EQUAL) {
+            names.emplace_back(name);
+        }
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return names;
+}
+
 int TwipsToPixelsForWindow(HWND window, int twips) {
     const UINT dpi = window ? GetDpiForWindow(window) : GetDpiForSystem();
     return TwipsToPixels(twips, dpi ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI);

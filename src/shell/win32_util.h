@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 namespace vocalinka {
 
@@ -50,6 +51,13 @@ std::string WideToUtf8(std::wstring_view text);
 
 // The folder that holds the running program, without a trailing backslash.
 std::wstring ProgramFolder();
+
+// The Windows folder (empty when the system cannot say), without a trailing backslash.
+std::wstring WindowsDirectory();
+
+// Regular files of `folder` whose names end in `extension` (any letter case): no folders, no
+// hidden or system files, in the order the file system gives them. Names only.
+std::vector<std::wstring> FilesWithExtension(const std::wstring& folder, std::wstring_view extension);
 
 // Twips of the design become pixels at the window's DPI.
 int TwipsToPixelsForWindow(HWND window, int twips);

@@ -101,6 +101,42 @@ HWND ProgramUnderTest::FindWindowOfClass(const wchar_t* className) const {
     return search.found;
 }
 
+HWND ProgramUnderTest::WaitForWindowWithCaption(const std::wstring& caption,
+                                                std::chrono::milliseconds timeout) const {
+    struct Search {
+        DWORD processId;
+        const std::wstring* caption;
+        HWND found;
+    } search{process_.dwProcessId, &caption, nullptr};
+    WaitUntil(
+        [&] {
+            EnumWindows(
+                [](HWND window, LPARAM data) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(data);
+                    DWORD owner = 0;
+                    GetWindowThreadProcessId(window, &owner);
+                    if (owner == s->processId && IsWindowVisible(window) &&
+                        TextOf(window) == *s->caption) {
+                        s->found = window;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        timeout);
+    return search.found;
+}
+
+bool ProgramUnderTest::ChooseMenuCommand(WORD accessKey) const {
+    HWND button = FindWindowExW(main_, nullptr, L"Button", nullptr);
+    PressMouse(CentreOf(button), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+    if (!WaitUntil([this] { return FindWindowOfClass(L"#32768") != nullptr; })) return false;
+    PressKey(accessKey);
+    return true;
+}
+
 bool ProgramUnderTest::Close() {
     PostMessageW(main_, WM_CLOSE, 0, 0);
     return WaitForSingleObject(process_.hProcess, 10000) == WAIT_OBJECT_0;
@@ -132,6 +168,21 @@ void PressKey(WORD virtualKey) {
     inputs[0].ki.wVk = inputs[1].ki.wVk = virtualKey;
     inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, inputs, sizeof(INPUT));
+}
+
+HWND FocusedWindowOf(HWND window) {
+    GUITHREADINFO info{sizeof(info)};
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[1024] = {};
+    DWORD_PTR copied = 0;
+    // WM_GETTEXT is carried across processes; a hung program must not hang the test.
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        5000, &copied);
+    return text;
 }
 
 POINT CentreOf(HWND window) {

@@ -31,6 +31,12 @@ public:
     DWORD ProcessId() const { return process_.dwProcessId; }
     // A visible top-level window of the program with this class, or null.
     HWND FindWindowOfClass(const wchar_t* className) const;
+    // A visible top-level window of the program with this caption, once there; null on time-out.
+    HWND WaitForWindowWithCaption(const std::wstring& caption,
+                                  std::chrono::milliseconds timeout = 10s) const;
+    // Opens the pop-up menu with a right press on the picture button and chooses a command
+    // with its access key; false when the menu did not open.
+    bool ChooseMenuCommand(WORD accessKey) const;
     // Closes the main window as the user would and waits for the process to end.
     bool Close();
 
@@ -47,5 +53,10 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 void PressMouse(POINT screenPoint, DWORD downFlag, DWORD upFlag);
 void PressKey(WORD virtualKey);
 POINT CentreOf(HWND window);
+
+// The window that has the keyboard focus in the thread of `window`.
+HWND FocusedWindowOf(HWND window);
+// The text of a window or control of another process.
+std::wstring TextOf(HWND window);
 
 }  // namespace e2e

@@ -61,7 +61,7 @@ TEST_F(MainWindow, PopupMenuHoldsTheFiveItemsInOrder) {
     EXPECT_EQ(GetMenu(form.Handle()), nullptr);
 }
 
-TEST_F(MainWindow, ShowsTheIdlePictureObjectOfImage1AndHidesTheOtherControls) {
+TEST_F(MainWindow, ShowsTheBusyPictureObjectOfImage2WhileGreetingAndHidesTheOtherControls) {
     AppWindow application(instance_);
     frmTextToSound form(instance_);
     form.Create(application.Handle());
@@ -69,7 +69,8 @@ TEST_F(MainWindow, ShowsTheIdlePictureObjectOfImage1AndHidesTheOtherControls) {
     EXPECT_NE(picture(form.Image1()), 0);
     EXPECT_NE(picture(form.Image2()), 0);
     EXPECT_NE(picture(form.Image1()), picture(form.Image2()));
-    EXPECT_EQ(SendMessageW(form.Command1(), BM_GETIMAGE, IMAGE_BITMAP, 0), picture(form.Image1()));
+    EXPECT_EQ(SendMessageW(form.Command1(), BM_GETIMAGE, IMAGE_BITMAP, 0), picture(form.Image2()));
+    EXPECT_TRUE(form.IsReading());
     for (HWND hidden : {form.TextBox(), form.Image1(), form.Image2()}) {
         EXPECT_FALSE(IsWindowVisible(hidden));
     }
@@ -90,11 +91,11 @@ TEST_F(MainWindow, IsOwnedByTheHiddenUnownedWindowWithTheApplicationTitle) {
 
 TEST_F(MainWindow, LoadsTheProfileBesideTheProgram) {
     std::ofstream(WideToUtf8(ProfilePath()), std::ios::binary)
-        << "\"Character=Genie\r\nSpeed=200\"\r\n";
+        << "\"Character=Robby\r\nSpeed=200\"\r\n";
     AppWindow application(instance_);
     frmTextToSound form(instance_);
     form.Create(application.Handle());
-    EXPECT_EQ(form.Settings(), (ProfileSettings{"Genie", "English", "200", "127"}));
+    EXPECT_EQ(form.Settings(), (ProfileSettings{"Robby", "English", "200", "127"}));
 }
 
 TEST(SetTopMostWindow, ReturnsSetWindowPosResultOnlyWhenMakingTopMost) {

@@ -1,0 +1,34 @@
+#include "about/registry_value.h"
+
+namespace vocalinka {
+
+std::optional<RegistryText> CutRegistryValue(std::uint32_t type,
+                                             std::span<const unsigned char> data) {
+    if (data.empty() || data.size() > kMaxRegistryValueBytes) return std::nullopt;
+    switch (type) {
+        case kRegistryText:
+        case kRegistryExpandableText: {
+            RegistryText result{{}, type == kRegistryExpandableText};
+            // Registry text is UTF-16 in little-endian order; a lone last byte is no character.
+            for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+                const auto c = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+                if (c == u'\0') break;
+                result.text += c;
+            }
+            return result;
+        }
+        case kRegistryNumber: {
+            constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
+            RegistryText result{u"&h", false};
+            for (std::size_t i = data.size(); i-- > 0;) {
+                result.text += kHexDigits[data[i] >> 4];
+                result.text += kHexDigits[data[i] & 0x0F];
+            }
+            return result;
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace vocalinka

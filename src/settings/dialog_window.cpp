@@ -1,0 +1,196 @@
+#include "settings/dialog_window.h"
+
+#include <algorithm>
+
+#include "resources/resource.h"
+#include "shell/twips.h"
+
+namespace vocalinka {
+namespace {
+
+int WindowDpi(HWND window) {
+    const UINT dpi = GetDpiForWindow(window);
+    return dpi ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+}  // namespace
+
+std::wstring WindowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    return text;
+}
+
+DesignedDialog::DesignedDialog(HINSTANCE instance, int templateId, DialogDesign design)
+    : instance_(instance), templateId_(templateId), design_(design) {}
+
+DesignedDialog::~DesignedDialog() {
+    if (hwnd_ && !modal_) {
+        // Detached first: the derived object is gone, so no message may reach it any more.
+        SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+void DesignedDialog::RunModal(HWND owner) {
+    modal_ = true;
+    DialogBoxParamW(instance_, MAKEINTRESOURCEW(templateId_), owner, Proc,
+                    reinterpret_cast<LPARAM>(this));
+}
+
+void DesignedDialog::CreateModeless(HWND owner) {
+    modal_ = false;
+    if (CreateDialogParamW(instance_, MAKEINTRESOURCEW(templateId_), owner, Proc,
+                           reinterpret_cast<LPARAM>(this))) {
+        ShowWindow(hwnd_, SW_SHOWNORMAL);
+    }
+}
+
+void DesignedDialog::Close() {
+    if (!hwnd_) return;
+    if (modal_) {
+        EndDialog(hwnd_, IDOK);  // nobody reads the result: the caller reads the settings
+    } else {
+        DestroyWindow(hwnd_);
+    }
+}
+
+INT_PTR CALLBACK DesignedDialog::Proc(HWND dialog, UINT message, WPARAM wParam,
+                                      LPARAM lParam) noexcept {
+    auto* self = reinterpret_cast<DesignedDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<DesignedDialog*>(lParam);
+        self->hwnd_ = dialog;
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    }
+    return self ? self->Dispatch(message, wParam, lParam) : FALSE;
+}
+
+INT_PTR DesignedDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    INT_PTR result = FALSE;
+    switch (message) {
+        case WM_INITDIALOG:
+            Form_Initialize(GetWindow(hwnd_, GW_OWNER));
+            Form_Load();
+            return TRUE;  // the focus goes to the first control in the tab order
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return TRUE;
+        case WM_NCDESTROY:
+            OnMessage(message, wParam, lParam, result);
+            SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
+            hwnd_ = nullptr;
+            font_.reset();  // the controls that used it are gone
+            return FALSE;
+    }
+    return OnMessage(message, wParam, lParam, result) ? result : FALSE;
+}
+
+void DesignedDialog::Form_Initialize(HWND owner) {
+    dpi_ = createdDpi_ = WindowDpi(hwnd_);
+    SetIcons(dpi_);
+    LayOut(dpi_);
+    CentreOnOwnersScreen(owner);
+}
+
+void DesignedDialog::LayOut(int dpi) {
+    for (const DesignedControl& c : design_.controls) {
+        HWND control = Item(c.id);
+        int width = TwipsToPixels(c.width, dpi);
+        int height = TwipsToPixels(c.height, dpi);
+        if (c.fitsText) {
+            const SIZE text = TextSize(control);
+            width = std::max<int>(width, text.cx);
+            height = std::max<int>(height, text.cy);
+        }
+        MoveWindow(control, TwipsToPixels(c.left, dpi), TwipsToPixels(c.top, dpi), width, height,
+                   TRUE);
+    }
+    const SIZE outer = OuterSize(dpi);
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    OnLayout(dpi);
+}
+
+SIZE DesignedDialog::TextSize(HWND control) const {
+    const std::wstring text = WindowText(control);
+    HDC dc = GetDC(control);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
+    RECT bounds{};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds,
+              DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    if (previous) SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return {bounds.right - bounds.left, bounds.bottom - bounds.top};
+}
+
+SIZE DesignedDialog::OuterSize(int dpi) const {
+    RECT rect{0, 0, TwipsToPixels(design_.clientWidth, dpi),
+              TwipsToPixels(design_.clientHeight, dpi)};
+    AdjustWindowRectExForDpi(&rect, static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)),
+                             static_cast<UINT>(dpi));
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void DesignedDialog::CentreOnOwnersScreen(HWND owner) {
+    MONITORINFO monitor{sizeof(monitor)};
+    GetMonitorInfoW(MonitorFromWindow(owner ? owner : hwnd_, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    RECT window{};
+    GetWindowRect(hwnd_, &window);
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    // A dialog larger than the work area keeps its caption bar on the screen.
+    const int left = std::max<int>(work.left, work.left + (work.right - work.left - width) / 2);
+    const int top = std::max<int>(work.top, work.top + (work.bottom - work.top - height) / 2);
+    SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void DesignedDialog::SetIcons(int dpi) {
+    const auto load = [&](int widthMetric, int heightMetric) {
+        return static_cast<HICON>(LoadImageW(
+            instance_, MAKEINTRESOURCEW(IDI_VOCALINKA), IMAGE_ICON,
+            GetSystemMetricsForDpi(widthMetric, static_cast<UINT>(dpi)),
+            GetSystemMetricsForDpi(heightMetric, static_cast<UINT>(dpi)), LR_DEFAULTCOLOR));
+    };
+    UniqueIcon big(load(SM_CXICON, SM_CYICON));
+    UniqueIcon small(load(SM_CXSMICON, SM_CYSMICON));
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    // The window no longer uses the previous icons once the new ones are set.
+    bigIcon_ = std::move(big);
+    smallIcon_ = std::move(small);
+}
+
+void DesignedDialog::ScaleFont(int dpi) {
+    // Always scaled from the template's font, which the dialog manager made for the DPI the
+    // dialog was created at.
+    const auto templateFont = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+    LOGFONTW logFont{};
+    if (!templateFont || !GetObjectW(templateFont, sizeof(logFont), &logFont)) return;
+    logFont.lfHeight = MulDiv(logFont.lfHeight, dpi, createdDpi_);
+    logFont.lfWidth = MulDiv(logFont.lfWidth, dpi, createdDpi_);
+    UniqueFont font(CreateFontIndirectW(&logFont));
+    if (!font) return;
+    // The controls take the new font; the dialog keeps its own, which the dialog manager owns.
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    }
+    font_ = std::move(font);
+}
+
+void DesignedDialog::OnDpiChanged(int dpi, const RECT& suggested) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    ScaleFont(dpi);
+    dpi_ = dpi;
+    SetIcons(dpi);
+    LayOut(dpi);
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace vocalinka

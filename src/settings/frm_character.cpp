@@ -1,0 +1,28 @@
+#include "settings/frm_character.h"
+
+#include <utility>
+
+#include "resources/dialogs_resource.h"
+#include "settings/agent_files.h"
+
+namespace vocalinka {
+namespace {
+
+constexpr DesignedControl kControls[] = {
+    {IDC_LSTCHAR, 240, 210, 2760, 2790},  // lstChar
+    {IDOK, 3285, 225, 1215, 495},         // cmdOK
+    {IDCANCEL, 3285, 855, 1215, 495},     // cmdCancel
+};
+constexpr DialogDesign kDesign{4680, 3195, kControls};
+
+}  // namespace
+
+frmCharacter::frmCharacter(HINSTANCE instance, std::wstring folder)
+    : ListChooser(instance, IDD_CHARACTER, kDesign, IDC_LSTCHAR, std::move(folder), L".acs",
+                  CharacterNameOf, &ProfileSettings::Character) {}
+
+std::wstring frmCharacter::InstalledFolder() {
+    return WindowsDirectory() + L"\\Msagent\\Chars";
+}
+
+}  // namespace vocalinka

@@ -1,0 +1,45 @@
+// The character and language choosers: a list built from the files of one folder, OK and
+// Cancel. OK copies the selected entry into one field of the settings.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "settings/dialog_window.h"
+#include "settings/profile.h"
+
+namespace vocalinka {
+
+class ListChooser : public DesignedDialog {
+public:
+    // Modal, owned by `owner`. OK with an entry selected sets the field to it; Cancel, the
+    // close box and OK on an empty list leave it.
+    void Run(HWND owner, ProfileSettings& settings);
+
+protected:
+    // The entry a file of the folder gives, or nothing for a file that is not offered.
+    using EntryOf = std::optional<std::string> (*)(std::string_view fileName);
+
+    // Offers the files of `folder` whose names end in `extension`, each as `entryOf` names it.
+    ListChooser(HINSTANCE instance, int templateId, DialogDesign design, int listId,
+                std::wstring folder, std::wstring_view extension, EntryOf entryOf,
+                std::string ProfileSettings::*field);
+
+private:
+    void Form_Load() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+    int listId_;
+    std::wstring folder_;
+    std::wstring_view extension_;
+    EntryOf entryOf_;
+    std::string ProfileSettings::*field_;
+    ProfileSettings* settings_ = nullptr;
+};
+
+}  // namespace vocalinka

@@ -1,0 +1,79 @@
+#include "speech/character_win.h"
+
+#include <windows.h>
+#include <winnetwk.h>
+
+#include <algorithm>
+
+#include "shell/win32_util.h"
+
+namespace vocalinka {
+namespace {
+
+constexpr wchar_t kCharacterExtension[] = L".acs";
+
+std::u16string_view AsU16(const std::wstring& text) {
+    return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
+}
+
+}  // namespace
+
+std::wstring CharacterFolder(const std::wstring& windowsDirectory) {
+    return windowsDirectory + L"\\Msagent\\Chars";
+}
+
+std::wstring CharacterPath(const std::wstring& windowsDirectory, const std::wstring& name) {
+    return CharacterFolder(windowsDirectory) + L"\\" + name + kCharacterExtension;
+}
+
+std::vector<std::wstring> InstalledCharacters(const std::wstring& windowsDirectory) {
+    std::vector<std::wstring> names =
+        FilesWithExtension(CharacterFolder(windowsDirectory), kCharacterExtension);
+    for (auto& name : names) name.resize(name.size() - std::size(kCharacterExtension) + 1);
+    return names;
+}
+
+std::wstring LoadCharacterOrFallback(agent::CharacterCollection& characters,
+                                     const std::wstring& windowsDirectory,
+                                     const std::wstring& preferred) {
+    std::vector<std::wstring> candidates{preferred, L"Merlin"};
+    const auto installed = InstalledCharacters(windowsDirectory);
+    candidates.insert(candidates.end(), installed.begin(), installed.end());
+    std::vector<std::wstring> tried;
+    for (const auto& name : candidates) {
+        if (!IsCharacterName(AsU16(name)) ||
+            std::find(tried.begin(), tried.end(), name) != tried.end()) {
+            continue;
+        }
+        tried.push_back(name);
+        try {
+            characters.Load(name, CharacterPath(windowsDirectory, name));
+            return name;
+        } catch (const agent::Error&) {
+            // A damaged or missing character: the next one may do.
+        }
+    }
+    throw agent::Error(L"Vocalinka found no character it could load in the folder \"" +
+                       CharacterFolder(windowsDirectory) +
+                       L"\". Install a character (a file ending in .acs) there and start "
+                       L"Vocalinka again.");
+}
+
+std::wstring UserName() {
+    wchar_t buffer[256] = {};
+    DWORD length = 255;
+    if (WNetGetUserW(nullptr, buffer, &length) != NO_ERROR) return {};
+    return buffer;
+}
+
+std::wstring GreetingDate(const LanguageEntry& language) {
+    const bool french = language.languageId == 1036;
+    const DWORD flags = french ? 0 : DATE_LONGDATE;
+    const wchar_t* format = french ? L"dd MMM, yyyy" : nullptr;
+    wchar_t buffer[128] = {};
+    const int length =
+        GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, flags, nullptr, format, buffer, 128, nullptr);
+    return length > 0 ? std::wstring(buffer) : std::wstring{};
+}
+
+}  // namespace vocalinka
