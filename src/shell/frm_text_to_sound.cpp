@@ -47,9 +47,6 @@ RECT OuterRect(int dpi) {
     return rect;
 }
 
-std::wstring AsWide(std::u16string_view text) { return {text.begin(), text.end()}; }
-std::u16string AsU16(std::wstring_view text) { return {text.begin(), text.end()}; }
-
 std::wstring ControlText(HWND control) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
@@ -208,14 +205,14 @@ void frmTextToSound::StartCharacter() {
     const std::wstring userName = UserName();
     if (const LanguageEntry* language = FindLanguage(settings_.Language)) {
         ApplyLanguage(true);
-        SetWindowTextW(TextBox_, AsWide(GreetingText(language, AsU16(userName),
-                                                     AsU16(GreetingDate(*language))))
+        SetWindowTextW(TextBox_, ToWide(GreetingText(language, ToU16(userName),
+                                                     ToU16(GreetingDate(*language))))
                                      .c_str());
     }
     ShowPicture(Image2_);
     CurrentCharacter_->Show();
     // The greeting is spoken as written: a name such as DOMAIN\anna holds no speech tags.
-    CurrentCharacter_->Speak(AsWide(agent::core::EscapeSpeechText(AsU16(ControlText(TextBox_)))));
+    CurrentCharacter_->Speak(ToWide(agent::core::EscapeSpeechText(ToU16(ControlText(TextBox_)))));
 }
 
 // Takes a loaded character as the current one; the Character setting names it.
@@ -233,7 +230,7 @@ void frmTextToSound::ApplyLanguage(bool withEngine) {
     } catch (const agent::Error&) {
         // That language's component is not installed: the character keeps its language.
     }
-    if (withEngine) CurrentCharacter_->SetTTSModeID(AsWide(language->ttsModeId));
+    if (withEngine) CurrentCharacter_->SetTTSModeID(ToWide(language->ttsModeId));
 }
 
 void frmTextToSound::Form_Unload() {
@@ -282,7 +279,7 @@ void frmTextToSound::ReadSelection() {
     // picture up: the reading starts now, and the picture says so.
     ShowPicture(Image2_);
     CurrentCharacter_->Show();
-    CurrentCharacter_->Speak(AsWide(TaggedText(settings_.Speed, settings_.Pitch, AsU16(text))));
+    CurrentCharacter_->Speak(ToWide(TaggedText(settings_.Speed, settings_.Pitch, ToU16(text))));
 }
 
 void frmTextToSound::mnuCFG_Click() {
@@ -304,7 +301,7 @@ void frmTextToSound::mnuCharacter_Click() {
     const std::wstring chosen = Utf8ToWide(settings_.Character);
     std::wstring loaded;
     try {
-        if (!IsCharacterName(AsU16(chosen))) {
+        if (!IsCharacterName(ToU16(chosen))) {
             throw agent::Error(L"\"" + chosen + L"\" is not the name of a character.");
         }
         Agent1_->Characters().Load(chosen, CharacterPath(windows, chosen));

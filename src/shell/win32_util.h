@@ -1,53 +1,29 @@
-// Small Win32 helpers shared by the program's windows: owning handles and UTF-8/UTF-16 text.
+// Small Win32 helpers of the program: its folders and the files in them, and DPI; owning
+// handles and text conversion come from win32util.
 #pragma once
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <vector>
+
+#include "win32util/handles.h"
+#include "win32util/text.h"
 
 namespace vocalinka {
 
-template <auto Fn>
-struct Closer {
-    template <class T>
-    void operator()(T handle) const noexcept {
-        if (handle) Fn(handle);
-    }
-};
-template <class H, auto Fn>
-using Unique = std::unique_ptr<std::remove_pointer_t<H>, Closer<Fn>>;
-
-using UniqueBitmap = Unique<HBITMAP, DeleteObject>;
-using UniqueMenu = Unique<HMENU, DestroyMenu>;
-using UniqueKey = Unique<HKEY, RegCloseKey>;
-using UniqueIcon = Unique<HICON, DestroyIcon>;
-using UniqueWindow = Unique<HWND, DestroyWindow>;
-
-// A file handle; INVALID_HANDLE_VALUE is what CreateFileW returns on failure.
-class UniqueFile {
-public:
-    explicit UniqueFile(HANDLE handle = INVALID_HANDLE_VALUE) noexcept : handle_(handle) {}
-    UniqueFile(const UniqueFile&) = delete;
-    UniqueFile& operator=(const UniqueFile&) = delete;
-    ~UniqueFile() { Close(); }
-    bool Valid() const noexcept { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const noexcept { return handle_; }
-    bool Close() noexcept {
-        const bool ok = !Valid() || CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE handle_;
-};
-
-std::wstring Utf8ToWide(std::string_view text);
-std::string WideToUtf8(std::wstring_view text);
+using win32util::UniqueBitmap;
+using win32util::UniqueFile;
+using win32util::UniqueIcon;
+using win32util::UniqueKey;
+using win32util::UniqueMenu;
+using win32util::UniqueWindow;
+using win32util::ToU16;
+using win32util::ToWide;
+using win32util::Unique;
+using win32util::Utf8ToWide;
+using win32util::WideToUtf8;
 
 // The folder that holds the running program, without a trailing backslash.
 std::wstring ProgramFolder();

@@ -12,10 +12,6 @@ namespace {
 
 constexpr wchar_t kCharacterExtension[] = L".acs";
 
-std::u16string_view AsU16(const std::wstring& text) {
-    return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
-}
-
 }  // namespace
 
 std::wstring CharacterFolder(const std::wstring& windowsDirectory) {
@@ -41,7 +37,7 @@ std::wstring LoadCharacterOrFallback(agent::CharacterCollection& characters,
     candidates.insert(candidates.end(), installed.begin(), installed.end());
     std::vector<std::wstring> tried;
     for (const auto& name : candidates) {
-        if (!IsCharacterName(AsU16(name)) ||
+        if (!IsCharacterName(ToU16(name)) ||
             std::find(tried.begin(), tried.end(), name) != tried.end()) {
             continue;
         }

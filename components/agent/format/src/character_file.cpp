@@ -305,7 +305,9 @@ private:
         character_.animations.resize(count);
         for (std::size_t i = 0; i < count; ++i) {
             Animation& animation = character_.animations[i];
-            const std::string cut = "animation " + Num(i) + " extends past the end of the file";
+            // Built by appending: GCC 12's i686 -Wrestrict misreads "literal" + temporary.
+            std::string cut = "animation ";
+            cut.append(Num(i)).append(" extends past the end of the file");
             std::uint8_t nameLength = 0, flags = 0;
             std::uint16_t steps = 0;
             if (!in_.U8(nameLength) || !in_.Text(nameLength, animation.name) || !in_.U8(flags) ||

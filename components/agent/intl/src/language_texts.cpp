@@ -2,37 +2,16 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
+#include "win32util/handles.h"
+#include "win32util/text.h"
 
 namespace agent::intl {
 namespace {
 
-struct ModuleFreer {
-    void operator()(HMODULE module) const noexcept { FreeLibrary(module); }
-};
-using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFreer>;
+using win32util::SystemMessage;
+using win32util::UniqueModule;
 
 constexpr long kMaxLanguageId = 0xFFFF;
-
-// The system's text for an error, its "%1" (meant for the file name) reading "the file".
-std::wstring SystemMessage(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message(text ? text : L"", length);
-    LocalFree(text);
-    for (std::size_t at; (at = message.find(L"%1")) != message.npos;) {
-        message.replace(at, 2, L"the file");
-    }
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
-                                message.back() == L'.' || message.back() == L' ')) {
-        message.pop_back();
-    }
-    if (message.empty()) message = L"error " + std::to_wstring(code);
-    return message;
-}
 
 bool IsNotAnImage(DWORD error) {
     return error == ERROR_BAD_EXE_FORMAT || error == ERROR_BAD_FORMAT ||

@@ -31,7 +31,7 @@ format::CharacterData LoadCharacterFile(const std::wstring& path) {
         Fail(path, L"the file cannot be opened (" + SystemMessage(error) + L")");
     }
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size))
+    if (!GetFileSizeEx(file.Get(), &size))
         Fail(path, L"the file cannot be read (" + SystemMessage(GetLastError()) + L")");
     if (size.QuadPart > kMaxCharacterFileBytes)
         Fail(path, L"the file is too large to be a character (" + std::to_wstring(size.QuadPart) +
@@ -41,7 +41,7 @@ format::CharacterData LoadCharacterFile(const std::wstring& path) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         DWORD read = 0;
-        if (!ReadFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
+        if (!ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
                       &read, nullptr))
             Fail(path, L"the file cannot be read (" + SystemMessage(GetLastError()) + L")");
         if (read == 0) break;  // shrank while we read: parse what is there

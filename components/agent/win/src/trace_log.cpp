@@ -28,7 +28,7 @@ void TraceLog::Write(const TraceLine& line) const {
     if (!file.Valid()) return;
     const std::string text = line.str() + "\n";
     DWORD written = 0;
-    WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 }  // namespace agent::win

@@ -10,12 +10,12 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "agent/core/speech_engine.h"
 #include "agent/sapi/speech_xml.h"
 #include "agent/sapi/voice.h"
+#include "win32util/handles.h"
 
 namespace agent::sapi {
 
@@ -66,14 +66,10 @@ private:
     void CancelStallTimer();
     void Forget();  // no utterance is current any more
 
-    struct WindowDestroyer {
-        void operator()(HWND window) const noexcept { DestroyWindow(window); }
-    };
-
     core::Scheduler& scheduler_;
     VoiceFactory makeVoice_;
     // Declared before the voice, so the voice, which posts to the window, goes first.
-    std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer> window_;
+    win32util::UniqueWindow window_;
     std::unique_ptr<Voice> voice_;
     bool voiceUnavailable_ = false;
     std::vector<InstalledVoice> installed_;

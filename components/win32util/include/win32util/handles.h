@@ -1,0 +1,65 @@
+// Owning wrappers for Win32 handles, shared by the program and its components. Not copyable,
+// so that no handle is closed twice.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+
+namespace win32util {
+
+template <auto Fn>
+struct Closer {
+    template <class T>
+    void operator()(T handle) const noexcept {
+        if (handle) Fn(handle);
+    }
+};
+template <class H, auto Fn>
+using Unique = std::unique_ptr<std::remove_pointer_t<H>, Closer<Fn>>;
+
+using UniqueBitmap = Unique<HBITMAP, DeleteObject>;
+using UniqueFont = Unique<HFONT, DeleteObject>;
+using UniqueBrush = Unique<HBRUSH, DeleteObject>;
+using UniqueDc = Unique<HDC, DeleteDC>;
+using UniqueMenu = Unique<HMENU, DestroyMenu>;
+using UniqueWindow = Unique<HWND, DestroyWindow>;
+using UniqueIcon = Unique<HICON, DestroyIcon>;
+using UniqueKey = Unique<HKEY, RegCloseKey>;
+using UniqueModule = Unique<HMODULE, FreeLibrary>;
+
+// A kernel handle where INVALID_HANDLE_VALUE, not null, means "none" (CreateFileW).
+class UniqueFile {
+public:
+    explicit UniqueFile(HANDLE handle = INVALID_HANDLE_VALUE) noexcept : handle_(handle) {}
+    UniqueFile(const UniqueFile&) = delete;
+    UniqueFile& operator=(const UniqueFile&) = delete;
+    ~UniqueFile() { Close(); }
+    bool Valid() const noexcept { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    HANDLE Get() const noexcept { return handle_; }
+    // Closes now; false when closing failed (a write the system could not finish).
+    bool Close() noexcept {
+        const bool ok = !Valid() || CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+// Selects an object into a device context for one scope.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~SelectedObject() { SelectObject(dc_, old_); }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+}  // namespace win32util
