@@ -6,11 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "dialog_test_support.h"
 #include "shell/app_title.h"
@@ -23,71 +20,54 @@ using namespace std::chrono_literals;
 // A key of its own below HKEY_CURRENT_USER, removed with its values.
 class TestKey {
 public:
-    TestKey() : path_(L"Software\\VocalinkaTest-" + std::to_wstring(GetCurrentProcessId())) {
-        RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
-    }
+    TestKey() { RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str()); }
     TestKey(const TestKey&) = delete;
     TestKey& operator=(const TestKey&) = delete;
     ~TestKey() { RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str()); }
 
-    // Sets the value `name` of the subkey `subkey` to raw data of a type.
-    void Set(const std::wstring& subkey, const std::wstring& name, DWORD type, const void* data,
+    void Set(const std::wstring& subkey, const wchar_t* name, DWORD type, const void* data,
              DWORD size) const {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Path(subkey).c_str(), 0, nullptr, 0, KEY_WRITE,
-                                  nullptr, &key, nullptr),
+        EXPECT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, Path(subkey).c_str(), name, type, data, size),
                   ERROR_SUCCESS);
-        EXPECT_EQ(RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size),
-                  ERROR_SUCCESS);
-        RegCloseKey(key);
     }
-    void SetText(const std::wstring& subkey, const std::wstring& name, const std::wstring& text,
-                 DWORD type = REG_SZ, bool withNul = true) const {
+    void SetText(const std::wstring& subkey, const wchar_t* name, const std::wstring& text,
+                 DWORD type = REG_SZ) const {
         Set(subkey, name, type, text.c_str(),
-            static_cast<DWORD>((text.size() + (withNul ? 1 : 0)) * sizeof(wchar_t)));
+            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     }
     std::wstring Path(const std::wstring& subkey) const { return path_ + L"\\" + subkey; }
 
 private:
-    std::wstring path_;
+    std::wstring path_ = L"Software\\VocalinkaTest-" + std::to_wstring(GetCurrentProcessId());
 };
 
-TEST(GetKeyValue, ReadsTextExpandableTextAndNumbers) {
+// Only what the registry read adds to CutRegistryValue: the open for reading, the buffer size,
+// and the expansion of REG_EXPAND_SZ (mended: it was returned unexpanded).
+TEST(GetKeyValue, ReadsTextExpandableTextAndNumbersUpTo1024Bytes) {
     const TestKey key;
     SetEnvironmentVariableW(L"VOCALINKA_TEST_FOLDER", L"C:\\Tools");
     const DWORD number = 0x105;
-    const std::wstring fits(511, L'a');     // 1024 bytes with its NUL
-    const std::wstring tooLong(512, L'a');  // 1026 bytes with its NUL
-    const unsigned char binary[] = {1, 2, 3};
+    const std::wstring fits(511, L'a');  // 1024 bytes with its NUL
     key.SetText(L"k", L"text", L"C:\\Tools\\tool.exe");
-    key.SetText(L"k", L"noNul", L"C:\\Tools\\tool.exe", REG_SZ, false);
     key.SetText(L"k", L"expand", L"%VOCALINKA_TEST_FOLDER%\\tool.exe", REG_EXPAND_SZ);
     key.Set(L"k", L"number", REG_DWORD, &number, sizeof(number));
     key.SetText(L"k", L"fits", fits);
-    key.SetText(L"k", L"tooLong", tooLong);
-    key.Set(L"k", L"empty", REG_SZ, nullptr, 0);
-    key.Set(L"k", L"binary", REG_BINARY, binary, sizeof(binary));
-
+    key.SetText(L"k", L"tooLong", fits + L'a');
     const struct {
         const wchar_t* subkey;
         const wchar_t* name;
         std::optional<std::wstring> value;  // nothing: GetKeyValue fails
     } cases[] = {
-        {L"k", L"text", L"C:\\Tools\\tool.exe"},
-        {L"k", L"noNul", L"C:\\Tools\\tool.exe"},
-        {L"k", L"expand", L"C:\\Tools\\tool.exe"},
-        {L"k", L"number", L"&h00000105"},
-        {L"k", L"fits", fits},
-        {L"k", L"tooLong", std::nullopt},
-        {L"k", L"empty", std::nullopt},
-        {L"k", L"binary", std::nullopt},
-        {L"k", L"missing", std::nullopt},
+        {L"k", L"text", L"C:\\Tools\\tool.exe"}, {L"k", L"expand", L"C:\\Tools\\tool.exe"},
+        {L"k", L"number", L"&h00000105"},        {L"k", L"fits", fits},
+        {L"k", L"tooLong", std::nullopt},        {L"k", L"missing", std::nullopt},
         {L"missing", L"text", std::nullopt},
     };
     for (const auto& c : cases) {
         std::wstring value = L"left from before";
-        const bool read = GetKeyValue(HKEY_CURRENT_USER, key.Path(c.subkey), c.name, value);
-        EXPECT_EQ(read, c.value.has_value()) << c.name;
+        EXPECT_EQ(GetKeyValue(HKEY_CURRENT_USER, key.Path(c.subkey), c.name, value),
+                  c.value.has_value())
+            << c.name;
         EXPECT_EQ(value, c.value.value_or(L"")) << c.name;
     }
 }
@@ -95,56 +75,49 @@ TEST(GetKeyValue, ReadsTextExpandableTextAndNumbers) {
 // The stand-in tool: copies of one small program, each leaving "<its path>.ran" when run.
 class SysInfo : public testing::Test {
 protected:
-    std::wstring AddTool(const std::wstring& relativePath,
-                         DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-        const std::wstring path = folder_.Path() + L"\\" + relativePath;
-        const auto slash = path.find_last_of(L'\\');
-        CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
+    std::wstring AddTool(const std::wstring& folder, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+        const std::wstring path = folder_.AddFolder(folder) + L"\\MSINFO32.EXE";
         EXPECT_TRUE(CopyFileW(MarkerProgram().c_str(), path.c_str(), FALSE)) << MarkerProgram();
-        if (attributes != FILE_ATTRIBUTE_NORMAL) SetFileAttributesW(path.c_str(), attributes);
+        SetFileAttributesW(path.c_str(), attributes);
         return path;
     }
-    // What the tool at `path` wrote when it ran, once it has.
+    // What the tool at `path` wrote when it ran, once it has; the marker is then removed.
     std::optional<std::wstring> WaitForMarker(const std::wstring& path) {
         const std::wstring marker = path + L".ran";
         std::optional<std::wstring> content;
         test::PumpUntil([&] {
-            HANDLE file = CreateFileW(marker.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
-            if (file == INVALID_HANDLE_VALUE) return false;
+            const UniqueFile file(CreateFileW(marker.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                              nullptr, OPEN_EXISTING, 0, nullptr));
             wchar_t text[1024] = {};
             DWORD read = 0;
-            ReadFile(file, text, sizeof(text) - sizeof(wchar_t), &read, nullptr);
-            CloseHandle(file);
-            if (read == 0) return false;  // still being written
+            if (!file.Valid() ||
+                !ReadFile(file.Get(), text, sizeof(text) - sizeof(wchar_t), &read, nullptr) ||
+                read == 0) {  // not yet there, or still being written
+                return false;
+            }
             content = text;
             return true;
         });
+        DeleteFileW(marker.c_str());
         return content;
     }
-    SysInfoLocations Locations() const {
-        return {{HKEY_CURRENT_USER, key_.Path(L"MSINFO"), L"PATH"},
-                {HKEY_CURRENT_USER, key_.Path(L"Shared Tools Location"), L"MSINFO"}};
-    }
-    // Runs StartSysInfo and returns the message it showed, closing it, if any.
-    std::optional<test::MessageBoxContent> Start() {
-        std::optional<test::MessageBoxContent> shown;
+    // Runs StartSysInfo on the rows of `key` and returns the message it showed, if any.
+    std::optional<std::wstring> Start(const TestKey& key) {
+        std::optional<std::wstring> shown;
         HWND box = nullptr;
-        bool any = false;
-        test::RunScripted([&] { StartSysInfo(owner_.Handle(), Locations()); },
-                          {[&] {
-                               // The message, if there is one, opens within StartSysInfo; the
-                               // script stops looking once StartSysInfo has returned.
-                               any = (box = test::FindThreadWindow(kApplicationTitle)) != nullptr;
-                               return any;
-                           },
-                           [&] {
-                               shown = test::ReadMessageBox(box);
-                               EXPECT_EQ(GetWindow(box, GW_OWNER), owner_.Handle());
-                               test::PostClick(box, IDOK);
-                               return true;
-                           }},
-                          5s);
+        test::RunScripted(
+            [&] {
+                StartSysInfo(owner_.get(), {{HKEY_CURRENT_USER, key.Path(L"MSINFO"), L"PATH"},
+                                            {HKEY_CURRENT_USER, key.Path(L"Location"), L"MSINFO"}});
+            },
+            // The message, if there is one, opens within StartSysInfo; the script stops
+            // looking once StartSysInfo has returned.
+            {test::WaitForWindow(kApplicationTitle, box), test::Do([&] {
+                 shown = test::MessageBoxText(box);
+                 EXPECT_EQ(GetWindow(box, GW_OWNER), owner_.get());
+                 test::PostClick(box, IDOK);
+             })},
+            5s);
         return shown;
     }
     static std::wstring MarkerProgram() {
@@ -156,90 +129,47 @@ protected:
         return path + L"\\helpers\\marker_program.exe";
     }
 
-    TestKey key_;
     test::TemporaryFolder folder_{L"sysinfo"};
-    test::OwnerWindow owner_;
+    UniqueWindow owner_ = test::MakeOwnerWindow();
 };
 
-TEST_F(SysInfo, StartsTheProgramOfTheFirstRowByItsQuotedPathWithANormalWindow) {
-    for (const std::wstring& relative :
-         {std::wstring(L"tool.exe"), std::wstring(L"with space\\my tool.exe")}) {
-        const std::wstring tool = AddTool(relative);
-        key_.SetText(L"MSINFO", L"PATH", tool);
-        EXPECT_FALSE(Start().has_value());
-        EXPECT_EQ(WaitForMarker(tool), L"1 \"" + tool + L"\"");
-    }
-}
-
-TEST_F(SysInfo, ExpandsTheVariablesOfAnExpandableFirstRow) {
-    const std::wstring tool = AddTool(L"tool.exe");
-    SetEnvironmentVariableW(L"VOCALINKA_TOOL_FOLDER", folder_.Path().c_str());
-    key_.SetText(L"MSINFO", L"PATH", L"%VOCALINKA_TOOL_FOLDER%\\tool.exe", REG_EXPAND_SZ);
-    EXPECT_FALSE(Start().has_value());
-    EXPECT_TRUE(WaitForMarker(tool).has_value());
-}
-
-TEST_F(SysInfo, FallsBackToTheToolInTheFolderOfTheSecondRow) {
-    const std::wstring tool = AddTool(L"msinfo folder\\MSINFO32.EXE");
-    const std::wstring folder = tool.substr(0, tool.find_last_of(L'\\'));
-    const unsigned char binary[] = {1, 2};
-    // Each first row that cannot be read hands over to the second row.
-    const std::vector<std::function<void()>> firstRows = {
-        [] {},
-        [&] { key_.SetText(L"MSINFO", L"PATH", L""); },
-        [&] { key_.Set(L"MSINFO", L"PATH", REG_BINARY, binary, sizeof(binary)); },
-        [&] { key_.SetText(L"MSINFO", L"PATH", std::wstring(600, L'x')); },
-        [&] { key_.Set(L"MSINFO", L"PATH", REG_SZ, nullptr, 0); },
-    };
-    for (std::size_t i = 0; i < firstRows.size(); ++i) {
-        firstRows[i]();
-        // With and without a closing backslash.
-        key_.SetText(L"Shared Tools Location", L"MSINFO", i % 2 ? folder + L"\\" : folder);
-        EXPECT_FALSE(Start().has_value()) << i;
-        EXPECT_EQ(WaitForMarker(tool), L"1 \"" + folder + L"\\MSINFO32.EXE\"") << i;
-        DeleteFileW((tool + L".ran").c_str());
-    }
-}
-
-TEST_F(SysInfo, SaysTheToolIsUnavailableWhenNeitherRowLeadsToIt) {
-    const std::wstring hiddenTool = AddTool(L"hidden\\MSINFO32.EXE", FILE_ATTRIBUTE_HIDDEN);
-    const std::wstring spareTool = AddTool(L"spare\\MSINFO32.EXE");
-    const DWORD number = 0x105;
+// The first row names the program; the second, read only when the first cannot be, names the
+// folder of MSINFO32.EXE. A first row that is read is used as it is, even when it leads nowhere.
+TEST_F(SysInfo, StartsTheToolOfTheFirstRowOrTheSecondOrSaysItIsUnavailable) {
+    const std::wstring spaced = AddTool(L"with space");
+    const std::wstring second = AddTool(L"second");
+    const std::wstring folder = second.substr(0, second.find_last_of(L'\\'));
+    const std::wstring hidden = AddTool(L"hidden", FILE_ATTRIBUTE_HIDDEN);
     const struct {
-        const char* what;
-        std::function<void()> setUp;
+        std::optional<std::wstring> first, second;  // the rows' text; nothing: no row
+        std::wstring started;                       // empty: the message instead
     } cases[] = {
-        {"no rows", [] {}},
-        {"second row: a folder without the tool",
-         [&] { key_.SetText(L"Shared Tools Location", L"MSINFO", folder_.Path()); }},
-        {"second row: the tool is hidden",
-         [&] { key_.SetText(L"Shared Tools Location", L"MSINFO", folder_.Path() + L"\\hidden"); }},
-        {"second row: a number",
-         [&] {
-             key_.Set(L"Shared Tools Location", L"MSINFO", REG_DWORD, &number, sizeof(number));
-         }},
-        // A first row that is read is used as it is, even when it leads nowhere.
-        {"first row: a missing program",
-         [&] {
-             key_.SetText(L"MSINFO", L"PATH", folder_.Path() + L"\\missing.exe");
-             key_.SetText(L"Shared Tools Location", L"MSINFO", folder_.Path() + L"\\spare");
-         }},
-        {"first row: a folder", [&] { key_.SetText(L"MSINFO", L"PATH", folder_.Path()); }},
-        {"first row: a number",
-         [&] { key_.Set(L"MSINFO", L"PATH", REG_DWORD, &number, sizeof(number)); }},
+        {spaced, folder, spaced},  // quoted, for its space
+        {std::nullopt, folder, second},
+        {L"", folder + L"\\", second},
+        {std::nullopt, std::nullopt, L""},
+        {std::nullopt, folder_.Path(), L""},  // a folder without the tool
+        {std::nullopt, folder_.Path() + L"\\hidden", L""},
+        {folder_.Path() + L"\\missing.exe", folder, L""},
     };
     for (const auto& c : cases) {
-        c.setUp();
-        const std::optional<test::MessageBoxContent> shown = Start();
-        ASSERT_TRUE(shown.has_value()) << c.what;
-        EXPECT_EQ(shown->caption, kApplicationTitle) << c.what;
-        EXPECT_EQ(shown->text, L"System Information Is Unavailable At This Time") << c.what;
-        EXPECT_FALSE(shown->hasIcon) << c.what;
-        EXPECT_EQ(shown->buttons, std::vector<int>{IDOK}) << c.what;
+        const TestKey key;
+        if (c.first) key.SetText(L"MSINFO", L"PATH", *c.first);
+        if (c.second) key.SetText(L"Location", L"MSINFO", *c.second);
+        const std::wstring what = c.first.value_or(L"-") + L" / " + c.second.value_or(L"-");
+        const std::optional<std::wstring> shown = Start(key);
+        if (!c.started.empty()) {
+            EXPECT_FALSE(shown.has_value()) << what;
+            // Started by its quoted path, with a normal window.
+            EXPECT_EQ(WaitForMarker(c.started), L"1 \"" + c.started + L"\"") << what;
+            continue;
+        }
+        EXPECT_EQ(shown, L"System Information Is Unavailable At This Time") << what;
     }
-    // Nothing was started meanwhile.
-    EXPECT_EQ(GetFileAttributesW((hiddenTool + L".ran").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetFileAttributesW((spareTool + L".ran").c_str()), INVALID_FILE_ATTRIBUTES);
+    // Nothing was started that should not have been.
+    for (const std::wstring& tool : {spaced, second, hidden}) {
+        EXPECT_EQ(GetFileAttributesW((tool + L".ran").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
 }
 
 }  // namespace

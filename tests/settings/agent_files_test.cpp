@@ -8,46 +8,39 @@
 namespace vocalinka {
 namespace {
 
-TEST(CharacterNameOf, OffersOnlyFilesEndingInAcs) {
+// What each chooser offers for a file: a character for ".acs" files, a language for the two
+// language components, both in any letter case; nothing for anything else.
+TEST(AgentFiles, OfferCharactersAndLanguagesOnlyForTheirOwnFiles) {
     const struct {
         const char* file;
-        std::optional<std::string> name;
-    } cases[] = {
-        {"Genie.acs", "Genie"},
-        {"Merlin.acs", "Merlin"},
-        {"x.ACS", "x"},
-        {"Robby.AcS", "Robby"},
-        {"Génie ☺.acs", "Génie ☺"},
-        {"two.dots.acs", "two.dots"},
-        {"readme.txt", std::nullopt},
-        {"Genie.acs.bak", std::nullopt},
-        {"Genie.acf", std::nullopt},
-        {"Genieacs", std::nullopt},
-        {".acs", std::nullopt},  // no name left
-        {"acs", std::nullopt},
-        {"", std::nullopt},
-    };
-    for (const auto& c : cases) EXPECT_EQ(CharacterNameOf(c.file), c.name) << c.file;
-}
-
-TEST(LanguageOf, KnowsTheTwoComponentsInAnyLetterCase) {
-    const struct {
-        const char* file;
+        std::optional<std::string> character;
         std::optional<std::string> language;
     } cases[] = {
-        {"AGT0409.DLL", "English"},
-        {"agt0409.dll", "English"},
-        {"Agt0409.Dll", "English"},
-        {"AGT040C.DLL", "French"},
-        {"agt040c.dll", "French"},
-        {"AGT040c.dll", "French"},
-        {"AGT0407.DLL", std::nullopt},
-        {"AGT0409.DLL.old", std::nullopt},
-        {"XAGT0409.DLL", std::nullopt},
-        {"AGT0409", std::nullopt},
-        {"", std::nullopt},
+        {"Genie.acs", "Genie", {}},
+        {"x.ACS", "x", {}},
+        {"Robby.AcS", "Robby", {}},
+        {"Génie ☺.acs", "Génie ☺", {}},
+        {"two.dots.acs", "two.dots", {}},
+        {"AGT0409.DLL", {}, "English"},
+        {"agt0409.dll", {}, "English"},
+        {"AGT040C.DLL", {}, "French"},
+        {"Agt040c.Dll", {}, "French"},
+        {".acs", {}, {}},  // no name left
+        {"acs", {}, {}},
+        {"Genieacs", {}, {}},
+        {"Genie.acs.bak", {}, {}},
+        {"Genie.acf", {}, {}},
+        {"readme.txt", {}, {}},
+        {"AGT0407.DLL", {}, {}},
+        {"AGT0409.DLL.old", {}, {}},
+        {"XAGT0409.DLL", {}, {}},
+        {"AGT0409", {}, {}},
+        {"", {}, {}},
     };
-    for (const auto& c : cases) EXPECT_EQ(LanguageOf(c.file), c.language) << c.file;
+    for (const auto& c : cases) {
+        EXPECT_EQ(CharacterNameOf(c.file), c.character) << c.file;
+        EXPECT_EQ(LanguageOf(c.file), c.language) << c.file;
+    }
 }
 
 }  // namespace

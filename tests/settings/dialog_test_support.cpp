@@ -1,5 +1,7 @@
 #include "dialog_test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <thread>
 
 namespace vocalinka::test {
@@ -18,22 +20,6 @@ struct Script {
 };
 thread_local Script* currentScript = nullptr;
 
-std::wstring ClassName(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-void CloseThreadDialogs() {
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM) -> BOOL {
-            if (ClassName(window) == L"#32770") PostMessageW(window, WM_CLOSE, 0, 0);
-            return TRUE;
-        },
-        0);
-}
-
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     Script* script = currentScript;
     if (!script || script->busy) return;
@@ -41,32 +27,37 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     if (script->next < script->steps.size() && script->steps[script->next]()) ++script->next;
     if (std::chrono::steady_clock::now() > script->deadline) {
         script->timedOut = true;
-        CloseThreadDialogs();
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM) -> BOOL {
+                wchar_t name[64] = {};
+                GetClassNameW(window, name, 64);
+                if (wcscmp(name, L"#32770") == 0) PostMessageW(window, WM_CLOSE, 0, 0);
+                return TRUE;
+            },
+            0);
     }
     script->busy = false;
 }
 
 void DeleteTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + L"\\" + name;
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                DeleteTree(path);
-            } else {
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
+    for (const std::wstring& name : NamesInFolderOrder(folder)) {
+        if (name == L"." || name == L"..") continue;
+        const std::wstring path = folder + L"\\" + name;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileW(path.c_str())) DeleteTree(path);
     }
     RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
+
+Step Do(std::function<void()> action) {
+    return [action = std::move(action)] {
+        action();
+        return true;
+    };
+}
 
 bool RunScripted(const std::function<void()>& run, std::vector<Step> steps,
                  std::chrono::milliseconds timeout) {
@@ -93,11 +84,8 @@ HWND FindThreadWindow(const wchar_t* caption) {
         GetCurrentThreadId(),
         [](HWND window, LPARAM data) -> BOOL {
             auto* s = reinterpret_cast<Search*>(data);
-            if (IsWindowVisible(window) && Text(window) == s->caption) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
+            if (IsWindowVisible(window) && Text(window) == s->caption) s->found = window;
+            return s->found == nullptr;
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
@@ -126,36 +114,32 @@ void PostKey(HWND window, WORD virtualKey) {
     PostMessageW(window, WM_KEYUP, virtualKey, static_cast<LPARAM>(0xC0000001u));
 }
 
-MessageBoxContent ReadMessageBox(HWND box) {
-    MessageBoxContent content;
-    content.caption = Text(box);
-    content.text = Text(GetDlgItem(box, kMessageBoxTextId));
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        const std::wstring name = ClassName(child);
-        if (_wcsicmp(name.c_str(), L"Button") == 0) {
-            content.buttons.push_back(GetDlgCtrlID(child));
-        } else if (_wcsicmp(name.c_str(), L"Static") == 0 && IsWindowVisible(child) &&
-                   (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-                   SendMessageW(child, STM_GETICON, 0, 0) != 0) {
-            content.hasIcon = true;
-        }
-    }
-    return content;
+std::wstring MessageBoxText(HWND box) {
+    return Text(GetDlgItem(box, kMessageBoxTextId));
 }
 
-OwnerWindow::OwnerWindow()
-    : hwnd_(CreateWindowExW(0, L"STATIC", L"Owner", WS_POPUP | WS_VISIBLE, 100, 100, 40, 40,
-                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {}
+void ExpectDialogFrame(HWND dialog, HWND owner, const std::wstring& caption) {
+    EXPECT_EQ(Text(dialog), caption);
+    constexpr LONG kFrame =
+        WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    EXPECT_EQ(GetWindowLongW(dialog, GWL_STYLE) & kFrame, kFrame) << caption;
+    EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW) << caption;
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner) << caption;
+    EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0), 0) << caption;
+    EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0), 0) << caption;
+    EXPECT_EQ(LOWORD(SendMessageW(dialog, DM_GETDEFID, 0, 0)), IDOK) << caption;
+}
 
-OwnerWindow::~OwnerWindow() {
-    DestroyWindow(hwnd_);
+UniqueWindow MakeOwnerWindow() {
+    return UniqueWindow(CreateWindowExW(0, L"STATIC", L"Owner", WS_POPUP | WS_VISIBLE, 100, 100,
+                                        40, 40, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                        nullptr));
 }
 
 TemporaryFolder::TemporaryFolder(const std::wstring& name) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    path_ =
-        std::wstring(temp) + L"vocalinka-" + name + L"-" + std::to_wstring(GetCurrentProcessId());
+    path_ = temp + (L"vocalinka-" + name + L"-" + std::to_wstring(GetCurrentProcessId()));
     DeleteTree(path_);
     CreateDirectoryW(path_.c_str(), nullptr);
 }
@@ -164,16 +148,10 @@ TemporaryFolder::~TemporaryFolder() {
     DeleteTree(path_);
 }
 
-std::wstring TemporaryFolder::AddFile(const std::wstring& relativePath, DWORD attributes,
-                                      const std::string& content) const {
+std::wstring TemporaryFolder::AddFile(const std::wstring& relativePath, DWORD attributes) const {
     const std::wstring path = path_ + L"\\" + relativePath;
-    HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-        CloseHandle(file);
-    }
+    const UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
     return path;
 }
 
@@ -195,18 +173,20 @@ std::vector<std::wstring> NamesInFolderOrder(const std::wstring& folder) {
     return names;
 }
 
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout,
+               const std::function<bool(MSG&)>& preTranslate) {
     const auto end = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        if (done()) return true;
+    while (!done()) {
         if (std::chrono::steady_clock::now() >= end) return false;
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (preTranslate && preTranslate(msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
         std::this_thread::sleep_for(5ms);
     }
+    return true;
 }
 
 }  // namespace vocalinka::test

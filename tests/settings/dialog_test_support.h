@@ -9,12 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "shell/win32_util.h"
+
 namespace vocalinka::test {
 
 using namespace std::chrono_literals;
 
 // One step of a script: true when done, false to be tried again at the next tick.
 using Step = std::function<bool()>;
+// A step that does `action` once.
+Step Do(std::function<void()> action);
 
 // Calls `run`, which opens a modal window and returns once it is closed, while the steps play
 // one after another from a timer on this thread. A step that opens a modal window of its own
@@ -36,27 +40,15 @@ RECT RectInParent(HWND control);
 void PostClick(HWND dialog, int buttonId);
 void PostKey(HWND window, WORD virtualKey);
 
-// The text and buttons of a message box (the dialog class with a static text).
-struct MessageBoxContent {
-    std::wstring caption;
-    std::wstring text;
-    bool hasIcon = false;
-    std::vector<int> buttons;  // ids of its buttons: IDOK, IDCANCEL, ...
-};
-MessageBoxContent ReadMessageBox(HWND box);
+// The text of a message box.
+std::wstring MessageBoxText(HWND box);
+
+// The frame every dialog of the program has: its caption; sizable, with a system menu and
+// minimize and maximize boxes; a taskbar button and both icons; owned by `owner`; OK as default.
+void ExpectDialogFrame(HWND dialog, HWND owner, const std::wstring& caption);
 
 // A top-level window to own the dialogs under test, as the main window owns them.
-class OwnerWindow {
-public:
-    OwnerWindow();
-    OwnerWindow(const OwnerWindow&) = delete;
-    OwnerWindow& operator=(const OwnerWindow&) = delete;
-    ~OwnerWindow();
-    HWND Handle() const { return hwnd_; }
-
-private:
-    HWND hwnd_;
-};
+UniqueWindow MakeOwnerWindow();
 
 // A folder of its own below the temporary folder, removed with everything in it.
 class TemporaryFolder {
@@ -66,9 +58,9 @@ public:
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
     ~TemporaryFolder();
     const std::wstring& Path() const { return path_; }
-    // Creates a file (and its folders) below the folder, with these attributes.
-    std::wstring AddFile(const std::wstring& relativePath, DWORD attributes = FILE_ATTRIBUTE_NORMAL,
-                         const std::string& content = "x") const;
+    // Creates a file below the folder, with these attributes.
+    std::wstring AddFile(const std::wstring& relativePath,
+                         DWORD attributes = FILE_ATTRIBUTE_NORMAL) const;
     std::wstring AddFolder(const std::wstring& relativePath) const;
 
 private:
@@ -78,7 +70,9 @@ private:
 // The names of a folder's entries in the order the file system returns them.
 std::vector<std::wstring> NamesInFolderOrder(const std::wstring& folder);
 
-// Messages of this thread, dispatched until `done` holds or `timeout` passes.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s);
+// Messages of this thread, dispatched until `done` holds or `timeout` passes; those that
+// `preTranslate` handles are not dispatched, as in the program's message loop.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s,
+               const std::function<bool(MSG&)>& preTranslate = {});
 
 }  // namespace vocalinka::test

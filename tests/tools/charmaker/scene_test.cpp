@@ -2,14 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
+
+#include "render.h"
 
 namespace charmaker {
 namespace {
 
-// The smallest complete source; cases add lines to it or spoil it.
-const std::string kMinimal = R"(character Tiny
-size 16 16
+namespace format = agent::format;
+
+// A small complete source; cases add lines to it or spoil it. The face around the mouth keeps
+// still in the Speak frames while the arm moves.
+const std::string kSource = R"(character Tiny
+size 24 24
+samples 3
+anchor 12 14
+pivot 12 22
 colour red #ff0000
 group face pivot 8 8
     circle red 8 8 6
@@ -20,12 +30,17 @@ group face pivot 8 8
         rect #000000 6 9 4 3
     end
 end
+group arm pivot 18 12
+    rect #3050c0 17 12 2 8 1
+end
 frame rest
 frame lean like rest face.rotate=10
-animation Show once rest 100
+frame wave arm.rotate=-40
+frame small scale=0.5 opacity=0.5
+animation Show once small 50 rest 50
 animation Idle loop rest 1000 lean 100
-animation Hide once rest 100
-animation Speak loop rest 100
+animation Hide once small 50
+animation Speak loop rest 100 wave 100
 mouth Closed mouth=shut
 mouth Small mouth=open
 mouth Medium mouth=open
@@ -33,38 +48,45 @@ mouth Wide mouth=open
 mouth Round mouth=open
 )";
 
-std::string ErrorOf(const std::string& source) {
-    try {
-        ParseScene(source);
-    } catch (const SourceError& error) {
-        return error.what();
-    }
-    return "no error";
-}
-
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
     const std::size_t at = text.find(from);
     EXPECT_NE(at, std::string::npos) << from;
     return text.replace(at, from.size(), to);
 }
 
-TEST(SceneTest, ReadsTheMinimalSource) {
-    const Scene scene = ParseScene(kMinimal);
-    EXPECT_EQ(scene.name, "Tiny");
-    EXPECT_EQ(scene.width, 16);
-    ASSERT_EQ(scene.frames.size(), 2u);
-    EXPECT_EQ(scene.frames[1].pose.groups.at("face").degrees, 10);
-    EXPECT_EQ(scene.slots.at("mouth"), (std::vector<std::string>{"shut", "open"}));
-    ASSERT_EQ(scene.animations.size(), 4u);
-    EXPECT_TRUE(scene.animations[1].loops);
-    EXPECT_EQ(scene.animations[1].steps[1], (std::pair<std::string, int>{"lean", 100}));
+// The first fault in reading the source or in building the character from it.
+std::string ErrorOf(const std::string& source) {
+    try {
+        BuildCharacter(ParseScene(source));
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+// The promise the overlays make: a Speak frame with a mouth pasted on is exactly the character
+// drawn in that frame's pose with that mouth.
+void ExpectMouthsMatchDrawing(const Scene& scene, const format::CharacterData& character) {
+    for (const format::AnimationStep& step : character.FindAnimation("Speak")->steps) {
+        for (std::size_t mouth = 0; mouth < scene.mouths.size(); ++mouth) {
+            std::vector<std::uint8_t> pasted = character.frames[step.frame].bgra;
+            format::PasteMouth(character, static_cast<agent::core::Mouth>(mouth), pasted);
+            Pose pose = scene.frames[step.frame].pose;
+            for (const Setting& setting : scene.mouths[mouth]) scene.Apply(setting, pose);
+            EXPECT_TRUE(pasted == RenderPose(scene, pose))
+                << "frame " << scene.frames[step.frame].name << ", mouth "
+                << format::kMouthNames[mouth];
+        }
+    }
 }
 
 TEST(SceneTest, FramesInheritAndOverride) {
     const Scene scene = ParseScene(
-        Replace(kMinimal, "frame lean like rest face.rotate=10",
-                "frame lean like rest face.rotate=10 mouth=open\n"
-                "frame lean2 like lean face.move=1,-2 face.scale=2 scale=0.5,0.25 opacity=0.5"));
+        Replace(kSource, "face.rotate=10\n",
+                "face.rotate=10 mouth=open\n"
+                "frame lean2 like lean face.move=1,-2 face.scale=2 scale=0.5,0.25 opacity=0.5\n"));
+    EXPECT_EQ(scene.samples, 3);
+    ASSERT_EQ(scene.frames.size(), 5u);
     const Pose& pose = scene.frames[2].pose;
     EXPECT_EQ(pose.groups.at("face").degrees, 10) << "inherited";
     EXPECT_EQ(pose.groups.at("face").move.y, -2);
@@ -74,76 +96,105 @@ TEST(SceneTest, FramesInheritAndOverride) {
     EXPECT_EQ(pose.variants.at("mouth"), "open");
 }
 
-TEST(SceneTest, ContinuationsAndCommentsKeepLineNumbers) {
-    const std::string source = Replace(kMinimal, "    circle red 8 8 6\n",
-                                       "    // a comment\n    path red M 1 1 \\\n"
-                                       "        L 5 1 L 5 5 Z // closed\n    circle red 8 8 6\n");
-    EXPECT_NO_THROW(ParseScene(source));
-    EXPECT_EQ(ErrorOf(Replace(source, "circle red 8 8 6", "circle blue 8 8 6")),
-              "line 8: unknown paint 'blue'");
-}
-
-TEST(SceneTest, FaultsAreReportedWithTheirLine) {
+TEST(SceneTest, FaultsInTheSourceOrTheCharacterAreReported) {
     struct Case {
         std::string from, to, error;
     };
+    const std::string circle = "circle red 8 8 6";
     const Case cases[] = {
-        {"size 16 16", "size 16 0", "line 2: the height must be a whole number from 1 to 1024"},
-        {"size 16 16", "size 16", "line 2: expected: size <width> <height>"},
-        {"#ff0000", "#ff00", "line 3: colour '#ff00' must be #rrggbb or #rrggbbaa"},
-        {"circle red 8 8 6", "circle red 8 8 x", "line 5: a value must be a number, not 'x'"},
-        {"circle red 8 8 6", "blob red 8 8 6", "line 5: unknown shape 'blob'"},
-        {"circle red 8 8 6", "circle red 8 8 6 line", "line 5: expected: ... line <paint> <width>"},
-        {"circle red 8 8 6", "path red L 1 1", "line 5: a path starts with M"},
-        {"circle red 8 8 6", "path red M 1 1 L 2", "line 5: path command L needs 2 numbers"},
-        {"circle red 8 8 6", "path red M 1 1 L 2 2 L 0 3 Z L 4 4",
-         "line 5: a path continues after Z only with M"},
-        {"circle red 8 8 6", "path red M 1 1 A 2 2", "line 5: unknown path command 'A'"},
-        {"circle red 8 8 6", "path red M 1 1 L 2 2", "line 5: the path encloses nothing"},
+        {"size 24 24", "size 24 0", "line 2: the height must be a whole number from 1 to 1024"},
+        {"size 24 24", "size 24", "line 2: expected: size <width> <height>"},
+        {"#ff0000", "#ff00", "line 6: colour '#ff00' must be #rrggbb or #rrggbbaa"},
+        {circle, "circle red 8 8 x", "line 8: a value must be a number, not 'x'"},
+        {circle, "blob red 8 8 6", "line 8: unknown shape 'blob'"},
+        {circle, "circle red 8 8 6 line", "line 8: expected: ... line <paint> <width>"},
+        {circle, "path red L 1 1", "line 8: a path starts with M"},
+        {circle, "path red M 1 1 L 2", "line 8: path command L needs 2 numbers"},
+        {circle, "path red M 1 1 L 2 2 L 0 3 Z L 4 4", "line 8: a path continues after Z only"},
+        {circle, "path red M 1 1 A 2 2", "line 8: unknown path command 'A'"},
+        {circle, "path red M 1 1 L 2 2", "line 8: the path encloses nothing"},
         {"colour red #ff0000", "gradient red linear 0 0 1 1 0.5 #000000 0.2 #ffffff",
-         "line 3: gradient offsets rise from 0 to 1"},
+         "line 6: gradient offsets rise from 0 to 1"},
         {"colour red #ff0000", "colour red #ff0000\ncolour red #00ff00",
-         "line 4: paint 'red' is defined twice"},
-        {"end\nframe rest", "frame rest", "line 22: 'face' is not closed by 'end'"},
-        {"frame rest", "end\nframe rest", "line 13: 'end' without 'group' or 'variant'"},
-        {"rest 1000", "rest 5", "line 16: a duration must be a whole number from 10 to 65535"},
-        {"Idle loop rest 1000 lean 100", "Idle loop rest 1000 leaning 100",
-         "line 16: unknown frame 'leaning'"},
+         "line 7: paint 'red' is defined twice"},
+        {"end\ngroup arm", "group arm", "line 30: 'face' is not closed by 'end'"},
+        {"frame rest", "end\nframe rest", "line 19: 'end' without 'group' or 'variant'"},
+        {"rest 1000", "rest 5", "line 24: a duration must be a whole number from 10 to 65535"},
+        {"lean 100", "leaning 100", "line 24: unknown frame 'leaning'"},
         {"face.rotate=10", "face.spin=10",
-         "line 14: unknown setting 'face.spin' (rotate, move or scale)"},
-        {"face.rotate=10", "nose.rotate=10", "line 14: unknown group 'nose'"},
-        {"face.rotate=10", "mouth=ajar", "line 14: slot 'mouth' has no variant 'ajar'"},
-        {"face.rotate=10", "colour=red", "line 14: unknown setting 'colour'"},
-        {"face.rotate=10", "face.move=3", "line 14: face.move must be two numbers as x,y"},
-        {"face.rotate=10", "opacity=2", "line 14: opacity goes from 0 to 1"},
-        {"frame lean like rest", "frame lean like lean",
-         "line 14: frame 'lean' is not defined before"},
-        {"frame lean like rest face.rotate=10", "frame rest",
-         "line 14: frame 'rest' is defined twice"},
-        {"mouth Round mouth=open", "mouth Round", "line 23: mouth Round changes nothing"},
-        {"mouth Round mouth=open", "mouth Oval mouth=open",
-         "line 23: unknown mouth shape 'Oval' (Closed, Small, Medium, Wide, Round)"},
-        {"mouth Round mouth=open", "mouth Wide mouth=open", "line 23: mouth Wide is defined twice"},
+         "line 20: unknown setting 'face.spin' (rotate, move or scale)"},
+        {"face.rotate=10", "nose.rotate=10", "line 20: unknown group 'nose'"},
+        {"face.rotate=10", "mouth=ajar", "line 20: slot 'mouth' has no variant 'ajar'"},
+        {"face.rotate=10", "colour=red", "line 20: unknown setting 'colour'"},
+        {"face.rotate=10", "face.move=3", "line 20: face.move must be two numbers as x,y"},
+        {"face.rotate=10", "opacity=2", "line 20: opacity goes from 0 to 1"},
+        {"lean like rest", "lean like lean", "line 20: frame 'lean' is not defined before"},
+        {"lean like rest face.rotate=10", "rest", "line 20: frame 'rest' is defined twice"},
+        {"Round mouth=open", "Round", "line 31: mouth Round changes nothing"},
+        {"Round mouth=open", "Oval mouth=open",
+         "line 31: unknown mouth shape 'Oval' (Closed, Small, Medium, Wide, Round)"},
+        {"Round mouth=open", "Wide mouth=open", "line 31: mouth Wide is defined twice"},
         {"mouth Round mouth=open\n", "", "mouth Round is not defined"},
         {"character Tiny", "// no name", "the source has no 'character' line"},
+        {circle,
+         "// a comment\n    path red M 1 1 \\\n    L 5 1 L 5 5 Z // closed\n    circle blue 8 8 6",
+         "line 11: unknown paint 'blue'"},  // comments and continued lines keep the count
+        // Sources that read well but would make a bad character.
+        {"opacity=0.5", "opacity=0.5\nframe spare",
+         "line 23: frame 'spare' is not used by any animation"},
+        {"arm.rotate=-40", "arm.rotate=-40 move=0,1",
+         "the Speak frames differ around the mouth (mouth Closed)"},
+        {"Round mouth=open", "Round mouth=open\nanimation Speak2 loop rest 100", "no error"},
+        {"animation Speak loop", "animation Talk loop", "the animation Speak is missing"},
+        {"anchor 12 14", "anchor 12 60", "the balloon anchor (12, 60) is outside the frame"},
     };
     for (const Case& c : cases) {
-        const std::string error = ErrorOf(Replace(kMinimal, c.from, c.to));
-        EXPECT_TRUE(error.ends_with(c.error)) << c.to << "\n  gave: " << error;
+        const std::string error = ErrorOf(Replace(kSource, c.from, c.to));
+        EXPECT_NE(error.find(c.error), std::string::npos) << c.to << "\n  gave: " << error;
     }
+    // Mouths that draw nothing new leave nothing to cut.
+    std::string still = kSource;
+    for (int i = 0; i < 4; ++i) still = Replace(still, "mouth=open", "mouth=shut");
+    EXPECT_EQ(ErrorOf(still), "the mouth shapes do not change the Speak frames");
 }
 
-TEST(SceneTest, UnsetSlotsShowTheirFirstVariant) {
-    const Scene scene = ParseScene(kMinimal);
-    const Node& face = scene.root.children.at(0);
-    const Node& shut = face.children.at(1);
-    const Node& open = face.children.at(2);
-    EXPECT_TRUE(scene.Shows(Pose{}, shut));
-    EXPECT_FALSE(scene.Shows(Pose{}, open));
-    Pose talking;
-    scene.Apply({"mouth", "open", 1}, talking);
-    EXPECT_FALSE(scene.Shows(talking, shut));
-    EXPECT_TRUE(scene.Shows(talking, open));
+TEST(BuildCharacterTest, FramesAnimationsAndMouthsComeFromTheSource) {
+    const Scene scene = ParseScene(kSource);
+    const format::CharacterData character = BuildCharacter(scene);
+    EXPECT_EQ(character.name, "Tiny");
+    EXPECT_EQ(character.balloonAnchor, (format::Point{12, 14}));
+    ASSERT_EQ(character.frames.size(), 4u);
+    EXPECT_NE(character.frames[0], character.frames[2]) << "the arm moved";
+    EXPECT_EQ(character.FindAnimation("Show")->steps,
+              (std::vector<format::AnimationStep>{{3, 50}, {0, 50}}));
+    EXPECT_TRUE(character.FindAnimation("Idle")->loops && !character.FindAnimation("Hide")->loops);
+    // The overlay holds what the mouths change, not the face around it.
+    const format::MouthOverlay& mouth = character.MouthFor(agent::core::Mouth::Wide);
+    EXPECT_EQ(std::vector<int>({mouth.x, mouth.y, mouth.width, mouth.height}),
+              std::vector<int>({6, 9, 4, 3}));
+    ExpectMouthsMatchDrawing(scene, character);
+    // The small frame: a quarter of the area at half the opacity.
+    auto alphaSum = [&](int frame) {
+        std::size_t sum = 0;
+        const std::vector<std::uint8_t>& bgra = character.frames[frame].bgra;
+        for (std::size_t i = 3; i < bgra.size(); i += 4) sum += bgra[i];
+        return sum;
+    };
+    EXPECT_LT(alphaSum(3) * 6, alphaSum(0));
+    EXPECT_EQ(format::WriteCharacterFile(character),
+              format::WriteCharacterFile(BuildCharacter(scene)))
+        << "the same source, the same bytes";
+}
+
+TEST(ProjectCharactersTest, EveryMouthMatchesTheDrawing) {
+    for (const char* name : {"merlin/Merlin.vkc", "robby/Robby.vkc", "pip/Pip.vkc"}) {
+        SCOPED_TRACE(name);
+        std::ifstream in(std::string(VOCALINKA_CHARACTER_SOURCES) + "/" + name, std::ios::binary);
+        const std::string source{std::istreambuf_iterator<char>(in), {}};
+        ASSERT_FALSE(source.empty());
+        const Scene scene = ParseScene(source);
+        ExpectMouthsMatchDrawing(scene, BuildCharacter(scene));
+    }
 }
 
 }  // namespace

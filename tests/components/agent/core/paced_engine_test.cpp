@@ -6,6 +6,7 @@
 #include <functional>
 #include <iterator>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "agent/core/manual_scheduler.h"
@@ -15,6 +16,30 @@
 namespace agent::core {
 namespace {
 
+// The clock the tests here rely on; that callbacks may schedule more, they show themselves.
+TEST(ManualScheduler, RunsInTimeOrderAndCancelsOnlyWhatWaits) {
+    ManualScheduler clock;
+    std::string log;
+    const auto note = [&](int delayMs, char name) {  // logs its name and the time it ran
+        return clock.RunAfter(delayMs, [&, name] { log += name + std::to_string(clock.NowMs()); });
+    };
+    note(20, 'c');
+    const Scheduler::Token doomed = note(10, 'x');
+    note(10, 'b');
+    note(20, 'd');                               // same time as c: in the order scheduled
+    const Scheduler::Token ran = note(-5, 'a');  // negative: now
+    clock.RunDue();
+    EXPECT_EQ(log, "a0");
+    // Tokens already run or cancelled, 0 (never given) and unknown ones cancel nothing.
+    for (const Scheduler::Token token : {doomed, ran, doomed, Scheduler::Token{0}, ran + 100}) {
+        clock.Cancel(token);
+    }
+    clock.AdvanceBy(25);
+    EXPECT_EQ(log, "a0b10c20d20");
+    EXPECT_EQ(clock.NowMs(), 25);
+    EXPECT_EQ(clock.PendingCount(), 0u);
+}
+
 struct Event {
     enum Kind { kWord, kMouth, kFinished } kind;
     long long atMs;
@@ -23,15 +48,20 @@ struct Event {
     Mouth mouth = Mouth::Closed;
 };
 
-class Recorder final : public EngineListener {
-public:
-    explicit Recorder(const Scheduler& clock) : clock_(clock) {}
+constexpr long long kLongEnoughMs = 10 * 60'000;
 
+// The test is the listener: it notes every call with the clock's reading.
+class PacedEngineTest : public ::testing::Test, public EngineListener {
+protected:
     void OnWord(std::size_t begin, std::size_t length) override {
-        Note({Event::kWord, clock_.NowMs(), begin, length});
+        Note({Event::kWord, clock.NowMs(), begin, length});
     }
-    void OnMouth(Mouth mouth) override { Note({Event::kMouth, clock_.NowMs(), 0, 0, mouth}); }
-    void OnFinished() override { Note({Event::kFinished, clock_.NowMs()}); }
+    void OnMouth(Mouth mouth) override { Note({Event::kMouth, clock.NowMs(), 0, 0, mouth}); }
+    void OnFinished() override { Note({Event::kFinished, clock.NowMs()}); }
+    void Note(const Event& event) {
+        events.push_back(event);
+        if (afterEvent) afterEvent();
+    }
 
     std::vector<Event> Only(Event::Kind kind) const {
         std::vector<Event> found;
@@ -39,174 +69,122 @@ public:
                      [kind](const Event& e) { return e.kind == kind; });
         return found;
     }
-
-    std::vector<Event> events;
-    std::function<void()> afterEvent;  // may stop or restart the engine
-
-private:
-    void Note(const Event& event) {
-        events.push_back(event);
-        if (afterEvent) afterEvent();
+    bool Say(std::u16string_view tagged) {
+        return engine.Speak(ParseSpeechTags(tagged), VoiceChoice{}, *this);
     }
-
-    const Scheduler& clock_;
-};
-
-constexpr long long kLongEnoughMs = 10 * 60'000;
-
-class PacedEngineTest : public ::testing::Test {
-protected:
     void SpeakToEnd(std::u16string_view tagged) {
-        engine.Speak(ParseSpeechTags(tagged), VoiceChoice{}, recorder);
+        Say(tagged);
         clock.AdvanceBy(kLongEnoughMs);
     }
 
     ManualScheduler clock;
     PacedEngine engine{clock};
-    Recorder recorder{clock};
+    std::vector<Event> events;
+    std::function<void()> afterEvent;  // may stop or restart the engine
 };
 
-TEST_F(PacedEngineTest, WordsComeInOrderWithClosedMouthsBetween) {
-    const std::u16string text = u"Good morning, dear friend. 日本語 😀!";
-    engine.Speak(ParseSpeechTags(text), VoiceChoice{}, recorder);
-    EXPECT_TRUE(recorder.events.empty()) << "nothing may reach the listener inside Speak";
+TEST_F(PacedEngineTest, PacesEveryWordWithAMouthThatMovesWithinIt) {
+    const std::u16string text =
+        u"\\Pau=300\\Good morning, dear \\Spd=250\\friend. \\Emp\\日本語 😀! "
+        u"a\\Pau=400\\ \\Map=\"psst\"=\"\"\\ b";
+    struct Paced {
+        std::u16string text;  // what PaceWord is given: the shown word, or the spoken one
+        int wpm = 250;
+        int pauseBeforeMs = 0;
+        bool stressed = false;
+    };
+    // A pause before a segment without words waits for the next word.
+    const std::vector<Paced> paced = {
+        {u"Good", 127, 300}, {u"morning,", 127}, {u"dear", 127}, {u"friend."}, {u"日", 250, 0, true},
+        {u"本"}, {u"語"}, {u"😀!"}, {u"a"}, {u"psst", 250, 400}, {u"b"}};
+    Say(text);
+    EXPECT_TRUE(events.empty()) << "nothing may reach the listener inside Speak";
     clock.AdvanceBy(kLongEnoughMs);
 
     const auto expected = SplitWords(ParseSpeechTags(text));
-    const auto words = recorder.Only(Event::kWord);
-    ASSERT_EQ(words.size(), expected.size());
+    const auto words = Only(Event::kWord);
+    ASSERT_EQ(words.size(), paced.size());
+    ASSERT_EQ(expected.size(), paced.size());
+    long long expectedAt = 0;
     for (std::size_t i = 0; i < words.size(); ++i) {
         EXPECT_EQ(words[i].begin, expected[i].shownBegin) << i;
         EXPECT_EQ(words[i].length, expected[i].shownLength) << i;
+        expectedAt += paced[i].pauseBeforeMs;
+        EXPECT_EQ(words[i].atMs, expectedAt) << i;
+        const WordPace pace = PaceWord(paced[i].text, paced[i].wpm, paced[i].stressed);
+        expectedAt += pace.speakMs + pace.silenceAfterMs;
     }
-    ASSERT_EQ(recorder.Only(Event::kFinished).size(), 1u);
-    EXPECT_EQ(recorder.events.back().kind, Event::kFinished);
+    ASSERT_EQ(Only(Event::kFinished).size(), 1u);
+    EXPECT_EQ(events.back().kind, Event::kFinished);
+    EXPECT_EQ(events.back().atMs, expectedAt);
 
     // Each word: open mouths that never repeat back to back, then Closed before the next word.
     std::set<Mouth> shapes;
     Mouth previous = Mouth::Closed;
-    for (std::size_t i = 0; i < recorder.events.size(); ++i) {
-        const Event& e = recorder.events[i];
-        EXPECT_LE(recorder.events[i > 0 ? i - 1 : 0].atMs, e.atMs);
-        if (e.kind == Event::kWord) {
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        if (events[i].kind == Event::kWord) {
             EXPECT_EQ(previous, Mouth::Closed) << i;
-        } else if (e.kind == Event::kMouth) {
-            EXPECT_NE(e.mouth, previous) << i;
+        } else if (events[i].kind == Event::kMouth) {
+            EXPECT_NE(events[i].mouth, previous) << i;
             // A word's first shape comes right after the word.
-            EXPECT_TRUE(previous != Mouth::Closed || recorder.events[i - 1].kind == Event::kWord);
-            shapes.insert(previous = e.mouth);
+            EXPECT_TRUE(previous != Mouth::Closed || events[i - 1].kind == Event::kWord) << i;
+            shapes.insert(previous = events[i].mouth);
         }
     }
     EXPECT_EQ(previous, Mouth::Closed);
     EXPECT_EQ(shapes.size(), static_cast<std::size_t>(kMouthCount)) << "a varied mouth";
 }
 
-TEST_F(PacedEngineTest, WordStartsFollowThePace) {
-    struct Paced {
-        std::u16string text;  // what PaceWord is given
-        int wpm = kNormalSpeedWpm;
-        int pauseBeforeMs = 0;
-        bool stressed = false;
-    };
-    struct Case {
-        const char* name;
-        std::u16string tagged;
-        std::vector<Paced> words;
-    };
-    const std::vector<Case> cases = {
-        {"plain", u"one two, three.", {{u"one"}, {u"two,"}, {u"three."}}},
-        {"fast", u"\\Spd=250\\one two", {{u"one", 250}, {u"two", 250}}},
-        {"slow", u"\\Spd=50\\one two", {{u"one", 50}, {u"two", 50}}},
-        {"pauses", u"\\Pau=300\\one \\Pau=700\\two", {{u"one", 127, 300}, {u"two", 127, 700}}},
-        {"a pause on a segment without words waits for the next word",
-         u"one\\Pau=400\\ \\Spd=200\\two", {{u"one"}, {u"two", 200, 400}}},
-        {"stress", u"\\Emp\\one two", {{u"one", 127, 0, true}, {u"two"}}},
-        {"a word shown as nothing is paced by its sound", u"a \\Map=\"psst\"=\"\"\\ b",
-         {{u"a"}, {u"psst"}, {u"b"}}},
-    };
-    for (const Case& c : cases) {
-        recorder.events.clear();
-        long long expectedAt = clock.NowMs();
-        SpeakToEnd(c.tagged);
-        const auto words = recorder.Only(Event::kWord);
-        ASSERT_EQ(words.size(), c.words.size()) << c.name;
-        for (std::size_t i = 0; i < words.size(); ++i) {
-            expectedAt += c.words[i].pauseBeforeMs;
-            EXPECT_EQ(words[i].atMs, expectedAt) << c.name << ", word " << i;
-            const WordPace pace = PaceWord(c.words[i].text, c.words[i].wpm, c.words[i].stressed);
-            expectedAt += pace.speakMs + pace.silenceAfterMs;
-        }
-        EXPECT_EQ(recorder.events.back().atMs, expectedAt) << c.name << ", finished";
-    }
-}
-
-TEST_F(PacedEngineTest, StopAndNewSpeakSilenceTheOldUtterance) {
-    Recorder second{clock};
-    engine.Speak(ParseSpeechTags(u"one two three four"), VoiceChoice{}, recorder);
-    clock.AdvanceBy(700);
-    const std::size_t heard = recorder.events.size();
-    ASSERT_GT(heard, 0u);
-    engine.Stop();
-    clock.AdvanceBy(kLongEnoughMs);
-    EXPECT_EQ(recorder.events.size(), heard);
-    EXPECT_EQ(clock.PendingCount(), 0u);
-
-    engine.Speak(ParseSpeechTags(u"one two three"), VoiceChoice{}, recorder);
+TEST_F(PacedEngineTest, ANewSpeakOrTheEnginesEndSilenceTheOldUtterance) {
+    Say(u"one two three");
     clock.AdvanceBy(100);
-    const std::size_t heardAgain = recorder.events.size();
-    engine.Speak(ParseSpeechTags(u"four five"), VoiceChoice{}, second);
-    clock.AdvanceBy(kLongEnoughMs);
-    EXPECT_EQ(recorder.events.size(), heardAgain);
-    EXPECT_EQ(second.Only(Event::kWord).size(), 2u);
-    EXPECT_EQ(second.Only(Event::kFinished).size(), 1u);
+    ASSERT_FALSE(events.empty());
+    events.clear();
+    SpeakToEnd(u"four five");
+    EXPECT_EQ(Only(Event::kWord).size(), 2u);
+    EXPECT_EQ(Only(Event::kFinished).size(), 1u);
+    {
+        PacedEngine doomed{clock};
+        doomed.Speak(ParseSpeechTags(u"one two"), VoiceChoice{}, *this);
+        clock.AdvanceBy(50);
+    }
+    EXPECT_EQ(clock.PendingCount(), 0u) << "a destroyed engine leaves no call behind";
 }
 
 TEST_F(PacedEngineTest, NothingToSayFinishesThroughTheScheduler) {
     for (const std::u16string tagged : {u"", u"   ", u"\\Pau=500\\\\Spd=100\\"}) {
-        recorder.events.clear();
-        EXPECT_TRUE(engine.Speak(ParseSpeechTags(tagged), VoiceChoice{}, recorder));
-        EXPECT_TRUE(recorder.events.empty()) << ::testing::PrintToString(tagged);
+        events.clear();
+        EXPECT_TRUE(Say(tagged));
+        EXPECT_TRUE(events.empty()) << ::testing::PrintToString(tagged);
         clock.RunDue();
-        ASSERT_EQ(recorder.events.size(), 1u) << ::testing::PrintToString(tagged);
-        EXPECT_EQ(recorder.events[0].kind, Event::kFinished);
+        ASSERT_EQ(events.size(), 1u) << ::testing::PrintToString(tagged);
+        EXPECT_EQ(events[0].kind, Event::kFinished);
     }
 }
 
-TEST_F(PacedEngineTest, ListenerMayStopFromAnyCallback) {
+TEST_F(PacedEngineTest, ListenerMayStopOrStartTheNextUtteranceFromItsCallbacks) {
     SpeakToEnd(u"one, two");
-    const std::size_t total = recorder.events.size();
+    const std::size_t total = events.size();
     for (std::size_t stopAt = 1; stopAt <= total; ++stopAt) {
-        recorder.events.clear();
-        recorder.afterEvent = [&] {
-            if (recorder.events.size() == stopAt) engine.Stop();
+        events.clear();
+        afterEvent = [&] {
+            if (events.size() == stopAt) engine.Stop();
         };
         SpeakToEnd(u"one, two");
-        EXPECT_EQ(recorder.events.size(), stopAt);
+        EXPECT_EQ(events.size(), stopAt);
         EXPECT_EQ(clock.PendingCount(), 0u);
     }
-}
 
-TEST_F(PacedEngineTest, ListenerMayStartTheNextUtteranceWhenFinished) {
+    events.clear();
     int rounds = 0;
-    recorder.afterEvent = [&] {
-        if (recorder.events.back().kind == Event::kFinished && ++rounds < 3) {
-            engine.Speak(ParseSpeechTags(u"again and"), VoiceChoice{}, recorder);
+    afterEvent = [&] {
+        if (events.back().kind == Event::kFinished && ++rounds < 3) {
+            Say(u"again and");
         }
     };
     SpeakToEnd(u"first");
-    EXPECT_EQ(recorder.Only(Event::kFinished).size(), 3u);
-    EXPECT_EQ(recorder.Only(Event::kWord).size(), 5u);
-}
-
-TEST(PacedEngineLifetime, DestroyingTheEngineCancelsItsCalls) {
-    ManualScheduler clock;
-    Recorder recorder{clock};
-    {
-        PacedEngine engine{clock};
-        engine.Speak(ParseSpeechTags(u"one two"), VoiceChoice{}, recorder);
-        clock.AdvanceBy(50);
-    }
-    EXPECT_EQ(clock.PendingCount(), 0u);
+    EXPECT_EQ(Only(Event::kFinished).size(), 3u);
+    EXPECT_EQ(Only(Event::kWord).size(), 5u);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "agent/core/manual_scheduler.h"
@@ -16,7 +17,7 @@ namespace {
 // The window side and the program in one: every action and event is noted in order.
 class Character final : public CharacterActions, public QueueEvents {
 public:
-    void BeginShow() override { Note("BeginShow", onBeginShow); }
+    void BeginShow() override { Note("BeginShow"); }
     void BeginHide() override { Note("BeginHide"); }
     void BeginSpeak(const Utterance& utterance) override {
         const std::u16string shown = utterance.ShownText();  // ASCII in these tests
@@ -25,68 +26,52 @@ public:
     void CloseBalloon() override { Note("CloseBalloon"); }
     void CancelCurrent() override { Note("CancelCurrent"); }
     void HideAtOnce() override { Note("HideAtOnce"); }
-    void RaiseBalloonHide() override {
-        ++balloonHides;
-        Note("BalloonHide", onBalloonHide);
-    }
+    void RaiseBalloonHide() override { Note("BalloonHide"); }
     void RaiseHide(int cause) override { Note("Hide " + std::to_string(cause)); }
 
-    std::vector<std::string> noted;
-    long balloonHides = 0;
-    std::function<void()> onBeginShow;
-    std::function<void()> onBalloonHide;
-
-private:
-    void Note(std::string what, const std::function<void()>& then = nullptr) {
-        noted.push_back(std::move(what));
-        if (then) then();
+    void Note(const std::string& what) {
+        log += separator + what;
+        separator = ", ";
+        balloonHides += what == "BalloonHide";
+        if (then) then(what);
     }
+
+    std::string log;        // what happened, written as the scripts below write it
+    std::string separator;  // before the next note
+    long balloonHides = 0;
+    std::function<void(const std::string&)> then;  // may call back into the queue
 };
 
 class RequestQueueTest : public ::testing::Test {
 protected:
     // A script is "step: what happened inside it | step | ...". Steps: show, hide,
-    // speak <text>, stop, complete, user-hide, run (what is due now), wait <ms>. Runs the steps
+    // speak <word>, stop, complete, user-hide, run (what is due now), wait <ms>. Runs the steps
     // and writes what happened the same way, for comparing with the script.
     std::string Play(const std::string& script) {
         std::istringstream parts(script);
-        std::string result;
+        character.log.clear();
         for (std::string part; std::getline(parts, part, '|');) {
-            const std::size_t begin = part.find_first_not_of(' ');
-            const std::string step = part.substr(begin, part.find(':') == std::string::npos
-                                                            ? part.find_last_not_of(' ') + 1 - begin
-                                                            : part.find(':') - begin);
-            character.noted.clear();
-            Do(step);
-            result += (result.empty() ? "" : " | ") + step;
-            for (std::size_t i = 0; i < character.noted.size(); ++i) {
-                result += (i == 0 ? ": " : ", ") + character.noted[i];
-            }
+            std::istringstream words(part.substr(0, part.find(':')));
+            std::string step, argument;
+            words >> step >> argument;
+            character.log += (character.log.empty() ? "" : " | ") + step;
+            if (!argument.empty()) character.log += " " + argument;
+            character.separator = ": ";
+            Do(step, argument);
         }
-        return result;
+        return character.log;
     }
 
-    void Do(const std::string& step) {
-        if (step == "show") {
-            queue.Show();
-        } else if (step == "hide") {
-            queue.Hide();
-        } else if (step.rfind("speak", 0) == 0) {
-            const std::string text = step.substr(std::min<std::size_t>(6, step.size()));
-            queue.Speak(std::u16string(text.begin(), text.end()));
-        } else if (step == "stop") {
-            queue.Stop();
-        } else if (step == "complete") {
-            queue.Complete();
-        } else if (step == "user-hide") {
-            queue.UserHid(kHideCauseUserMenu);
-        } else if (step == "run") {
-            clock.RunDue();
-        } else if (step.rfind("wait ", 0) == 0) {
-            clock.AdvanceBy(std::stoll(step.substr(5)));
-        } else {
-            ADD_FAILURE() << "unknown step " << step;
-        }
+    void Do(const std::string& step, const std::string& argument) {
+        if (step == "show") return queue.Show();
+        if (step == "hide") return queue.Hide();
+        if (step == "speak") return queue.Speak(std::u16string(argument.begin(), argument.end()));
+        if (step == "stop") return queue.Stop();
+        if (step == "complete") return queue.Complete();
+        if (step == "user-hide") return queue.UserHid(kHideCauseUserMenu);
+        if (step == "run") return clock.RunDue();
+        if (step == "wait") return clock.AdvanceBy(std::stoll(argument));
+        ADD_FAILURE() << "unknown step " << step;
     }
 
     ManualScheduler clock;
@@ -141,26 +126,29 @@ TEST_F(RequestQueueTest, Scenarios) {
     }
 }
 
-TEST_F(RequestQueueTest, CompleteFromInsideBeginShow) {
-    character.onBeginShow = [this] { queue.Complete(); };
+TEST_F(RequestQueueTest, TheWindowSideMayCallBackFromInsideItsCalls) {
     // The next request starts from the scheduler, within the same run of due calls.
-    const std::string script = "show | speak Hi | run: BeginShow, BeginSpeak Hi";
-    EXPECT_EQ(Play(script), script);
-    EXPECT_TRUE(queue.IsVisible());
-}
-
-TEST_F(RequestQueueTest, RequestsMadeFromBalloonHideAreKept) {
-    character.onBalloonHide = [this] {
-        if (character.balloonHides == 1) queue.Speak(u"Again");
+    character.then = [this](const std::string& what) {
+        if (what == "BeginShow") queue.Complete();
     };
-    const std::string script =
+    const std::string completeInShow = "show | speak Hi | run: BeginShow, BeginSpeak Hi";
+    EXPECT_EQ(Play(completeInShow), completeInShow);
+    EXPECT_TRUE(queue.IsVisible());
+
+    // A request made from inside BalloonHide is kept.
+    queue.UserHid(kHideCauseUserMenu);
+    character.then = [this, again = true](const std::string& what) mutable {
+        if (what == "BalloonHide" && std::exchange(again, false)) queue.Speak(u"Again");
+    };
+    const std::string speakInBalloonHide =
         "speak One | run: BeginSpeak One | stop: CancelCurrent, BalloonHide | "
         "run: BeginSpeak Again";
-    EXPECT_EQ(Play(script), script);
+    EXPECT_EQ(Play(speakInBalloonHide), speakInBalloonHide);
 }
 
-// Whatever the owner, the window side and the clock do, each Speak ends in one BalloonHide.
-TEST_F(RequestQueueTest, EverySpeakEndsInExactlyOneBalloonHide) {
+// Whatever the owner, the window side and the clock do, each Speak ends in one BalloonHide,
+// and no call is left behind, not even by a queue destroyed with work to do.
+TEST_F(RequestQueueTest, EverySpeakEndsInOneBalloonHideAndNoCallIsLeftBehind) {
     std::mt19937 random(7);
     long speaks = 0;
     for (int round = 0; round < 20'000; ++round) {
@@ -181,17 +169,12 @@ TEST_F(RequestQueueTest, EverySpeakEndsInExactlyOneBalloonHide) {
     }
     EXPECT_EQ(character.balloonHides, speaks);
     EXPECT_EQ(clock.PendingCount(), 0u);
-}
-
-TEST(RequestQueueLifetime, DestroyingTheQueueCancelsItsCalls) {
-    ManualScheduler clock;
-    Character character;
     {
-        RequestQueue queue{clock, character, character};
-        queue.Speak(u"Hi");
+        RequestQueue doomed{clock, character, character};
+        doomed.Speak(u"Hi");
         clock.RunDue();
-        queue.Complete();
-        queue.Show();
+        doomed.Complete();
+        doomed.Show();
     }
     EXPECT_EQ(clock.PendingCount(), 0u);
 }

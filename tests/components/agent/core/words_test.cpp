@@ -10,31 +10,17 @@
 namespace agent::core {
 namespace {
 
-struct SplitCase {
-    const char* name;
-    std::u16string tagged;
-    std::vector<std::u16string> words;  // as shown
-};
-
-std::vector<std::u16string> ShownWords(const Utterance& utterance) {
-    const std::u16string shown = utterance.ShownText();
-    std::vector<std::u16string> words;
-    for (const Word& word : SplitWords(utterance)) {
-        words.push_back(shown.substr(word.shownBegin, word.shownLength));
-    }
-    return words;
-}
-
 TEST(SplitWords, SplitsAnyScript) {
-    const std::vector<SplitCase> cases = {
-        {"spaces", u"Good morning", {u"Good", u"morning"}},
-        {"edges and runs of space", u"  a  b  ", {u"a", u"b"}},
-        {"tabs and lines", u"one\ttwo\r\nthree", {u"one", u"two", u"three"}},
-        {"no-break and ideographic spaces", u"a\u00A0b\u3000c", {u"a", u"b", u"c"}},
+    const struct {
+        const char* name;
+        std::u16string tagged;
+        std::vector<std::u16string> words;  // as shown
+    } cases[] = {
+        {"edges and runs of space", u"  Good  morning  ", {u"Good", u"morning"}},
+        {"other white space", u"one\ttwo\r\nthree\u00A0four\u3000five",
+         {u"one", u"two", u"three", u"four", u"five"}},
         {"punctuation stays", u"Hello, world!", {u"Hello,", u"world!"}},
-        {"accents", u"Crème brûlée", {u"Crème", u"brûlée"}},
-        {"Greek", u"Καλημέρα κόσμε", {u"Καλημέρα", u"κόσμε"}},
-        {"Hangul", u"한국어 텍스트", {u"한국어", u"텍스트"}},
+        {"Greek and Hangul", u"Καλημέρα 한국어 텍스트", {u"Καλημέρα", u"한국어", u"텍스트"}},
         {"Thai with zero width spaces", u"ภาษา\u200Bไทย", {u"ภาษา", u"ไทย"}},
         {"Chinese", u"日本語", {u"日", u"本", u"語"}},
         {"Japanese keeps small kana and marks", u"ちょっとコーヒー",
@@ -52,8 +38,14 @@ TEST(SplitWords, SplitsAnyScript) {
         {"nothing", u"", {}},
         {"only space", u" \t ", {}},
     };
-    for (const SplitCase& c : cases) {
-        EXPECT_EQ(ShownWords(ParseSpeechTags(c.tagged)), c.words) << c.name;
+    for (const auto& c : cases) {
+        const Utterance utterance = ParseSpeechTags(c.tagged);
+        const std::u16string shown = utterance.ShownText();
+        std::vector<std::u16string> words;
+        for (const Word& w : SplitWords(utterance)) {
+            words.push_back(shown.substr(w.shownBegin, w.shownLength));
+        }
+        EXPECT_EQ(words, c.words) << c.name;
     }
 }
 
@@ -61,14 +53,12 @@ TEST(SplitWords, SpokenRangesMatchTheSegments) {
     const Utterance utterance = ParseSpeechTags(
         u"Hi \\Pit=200\\there \\Map=\" United Nations\"=\"UN\"\\ \\Map=\"psst\"=\"\"\\");
     const std::vector<Word> words = SplitWords(utterance);
-    struct Expect {
+    const struct {
         std::u16string spoken;
         std::size_t segment;
         std::size_t shownLength;
-    };
-    const std::vector<Expect> expected = {
-        {u"Hi", 0, 2}, {u"there", 1, 5}, {u"United Nations", 2, 2}, {u"psst", 4, 0}};
-    ASSERT_EQ(words.size(), expected.size());
+    } expected[] = {{u"Hi", 0, 2}, {u"there", 1, 5}, {u"United Nations", 2, 2}, {u"psst", 4, 0}};
+    ASSERT_EQ(words.size(), std::size(expected));
     for (std::size_t i = 0; i < words.size(); ++i) {
         const Segment& segment = utterance.segments[words[i].segment];
         EXPECT_EQ(words[i].segment, expected[i].segment) << i;
@@ -84,43 +74,29 @@ TEST(PaceWord, FollowsSpeedLengthAndPunctuation) {
     // The anchor of the formula: a five-letter word takes one minute / wpm.
     EXPECT_EQ(PaceWord(u"hello", 120, false), (WordPace{500, 0}));
 
-    struct Paced {
-        std::u16string word;
-        int wpm = kNormalSpeedWpm;
-        bool stressed = false;
-    };
-    const auto total = [](const Paced& p) {
-        const WordPace pace = PaceWord(p.word, p.wpm, p.stressed);
+    const auto total = [](std::u16string_view word, int wpm = kNormalSpeedWpm,
+                          bool stressed = false) {
+        const WordPace pace = PaceWord(word, wpm, stressed);
         return pace.speakMs + pace.silenceAfterMs;
     };
-    struct Relation {
-        const char* why;
-        Paced longer;
-        Paced shorter;
-    };
-    const std::vector<Relation> longer = {
-        {"slower speed", {u"word", 100}, {u"word", 200}},
-        {"lowest speeds differ", {u"word", 50}, {u"word", 51}},
-        {"highest speeds differ", {u"word", 240}, {u"word", 250}},
-        {"longer word", {u"extraordinary"}, {u"word"}},
-        {"a word is longer than one ideograph", {u"hello"}, {u"語"}},
-        {"stress", {u"word", 127, true}, {u"word"}},
-        {"a clause ends", {u"word,"}, {u"word"}},
-        {"a sentence ends", {u"word?"}, {u"word;"}},
-        {"a sentence ends in Chinese", {u"す。"}, {u"す"}},
-    };
-    for (const Relation& r : longer) EXPECT_GT(total(r.longer), total(r.shorter)) << r.why;
+    EXPECT_GT(total(u"word", 100), total(u"word", 200)) << "slower speed";
+    EXPECT_GT(total(u"word", 50), total(u"word", 51)) << "lowest speeds differ";
+    EXPECT_GT(total(u"word", 240), total(u"word", 250)) << "highest speeds differ";
+    EXPECT_GT(total(u"extraordinary"), total(u"word")) << "longer word";
+    EXPECT_GT(total(u"hello"), total(u"語")) << "a word is longer than one ideograph";
+    EXPECT_GT(total(u"word", 127, true), total(u"word")) << "stress";
+    EXPECT_GT(total(u"word,"), total(u"word")) << "a clause ends";
+    EXPECT_GT(total(u"word?"), total(u"word;")) << "a sentence ends";
+    EXPECT_GT(total(u"す。"), total(u"す")) << "a sentence ends in Chinese";
 
-    const std::vector<Relation> same = {
-        {"speed below range is the lowest", {u"word", 10}, {u"word", 50}},
-        {"zero speed does not divide by zero", {u"word", 0}, {u"word", 50}},
-        {"speed above range is the highest", {u"word", 1000}, {u"word", 250}},
-        {"an emoji is one letter", {u"😀"}, {u"a"}},
-        {"long words reach a ceiling", {u"pneumonoultramicroscopic"},
-         {u"pneumonoultramicroscopicsilicovolcanoconiosis"}},
-        {"closing quotes keep the stop", {u"end.\u201D"}, {u"end."}},
-    };
-    for (const Relation& r : same) EXPECT_EQ(total(r.longer), total(r.shorter)) << r.why;
+    EXPECT_EQ(total(u"word", 10), total(u"word", 50)) << "speed below range is the lowest";
+    EXPECT_EQ(total(u"word", 0), total(u"word", 50)) << "zero speed does not divide by zero";
+    EXPECT_EQ(total(u"word", 1000), total(u"word", 250)) << "speed above range is the highest";
+    EXPECT_EQ(total(u"😀"), total(u"a")) << "an emoji is one letter";
+    EXPECT_EQ(total(u"pneumonoultramicroscopic"),
+              total(u"pneumonoultramicroscopicsilicovolcanoconiosis"))
+        << "long words reach a ceiling";
+    EXPECT_EQ(total(u"end.\u201D"), total(u"end.")) << "closing quotes keep the stop";
 
     EXPECT_EQ(PaceWord(u"word.", 250, false).silenceAfterMs * 2,
               PaceWord(u"word.", 125, false).silenceAfterMs);

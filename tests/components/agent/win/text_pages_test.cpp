@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace agent::win {
@@ -24,68 +25,37 @@ std::vector<std::u16string> LinesOf(std::u16string_view text, const TextPage& pa
     return lines;
 }
 
-struct WrapCase {
-    const char* name;
-    std::u16string text;
-    int maxWidth;
-    std::vector<std::u16string> lines;
-};
-
-class LayoutPageTest : public ::testing::TestWithParam<WrapCase> {};
-
-TEST_P(LayoutPageTest, WrapsAsExpected) {
-    const auto& c = GetParam();
-    const TextPage page = LayoutPage(c.text, 0, c.maxWidth, 10, MonoWidth);
-    EXPECT_EQ(LinesOf(c.text, page), c.lines);
-    for (const TextLine& line : page.lines) {
-        if (line.end - line.begin > 1) {  // a single cluster is shown even when too wide
-            EXPECT_LE(
-                MonoWidth(std::u16string_view(c.text).substr(line.begin, line.end - line.begin)),
-                c.maxWidth);
+TEST(LayoutPageTest, WrapsWithinTheWidthAndNeverSplitsACharacter) {
+    const std::tuple<std::u16string, int, std::vector<std::u16string>> cases[] = {
+        {u"Good morning", 200, {u"Good morning"}},
+        {u"one two three four", 90, {u"one two", u"three", u"four"}},
+        {u"abc def", 70, {u"abc def"}},  // an exact fit
+        {u"  one     two  ", 50, {u"one", u"two"}},
+        {u"one\r\ntwo\n\n\nthree", 200, {u"one", u"two", u"three"}},
+        {u"a\tb", 200, {u"a\tb"}},
+        {u"abcdefghij", 40, {u"abcd", u"efgh", u"ij"}},  // a long word is cut
+        {u"abc", 5, {u"a", u"b", u"c"}},                 // narrower than one letter
+        {u"\U0001F600\U0001F601\U0001F602", 20, {u"\U0001F600\U0001F601", u"\U0001F602"}},
+        {u"e\u0301e\u0301e\u0301", 40, {u"e\u0301e\u0301", u"e\u0301"}},
+        {u"\U0001F44D\U0001F3FD\U0001F44D", 20, {u"\U0001F44D\U0001F3FD", u"\U0001F44D"}},
+        {u"\u4ECA\u5929\u5929\u6C14\u5F88\u597D",
+         40,
+         {u"\u4ECA\u5929\u5929\u6C14", u"\u5F88\u597D"}},
+        // No line starts with closing punctuation.
+        {u"\u4ECA\u5929\u3002\u5F88", 20, {u"\u4ECA", u"\u5929\u3002", u"\u5F88"}},
+        {u"", 100, {}},
+        {u" \n\t ", 100, {}},
+    };
+    for (const auto& [text, maxWidth, expected] : cases) {
+        const auto lines = LinesOf(text, LayoutPage(text, 0, maxWidth, 10, MonoWidth));
+        EXPECT_EQ(lines, expected) << "width " << maxWidth;
+        for (const std::u16string& line : lines) {
+            // A single cluster is shown even when it is too wide.
+            if (line.size() > 1) {
+                EXPECT_LE(MonoWidth(line), maxWidth);
+            }
         }
     }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, LayoutPageTest,
-    ::testing::Values(
-        WrapCase{"Fits", u"Good morning", 200, {u"Good morning"}},
-        WrapCase{"BreaksAtSpaces", u"one two three four", 90, {u"one two", u"three", u"four"}},
-        WrapCase{"ExactFit", u"abc def", 70, {u"abc def"}},
-        WrapCase{"RunsOfSpaces", u"  one     two  ", 50, {u"one", u"two"}},
-        WrapCase{"LineEndsOfTheText", u"one\r\ntwo\n\n\nthree", 200, {u"one", u"two", u"three"}},
-        WrapCase{"Tabs", u"a\tb", 200, {u"a\tb"}},
-        WrapCase{"LongWordIsCut", u"abcdefghij", 40, {u"abcd", u"efgh", u"ij"}},
-        WrapCase{"NarrowerThanOneLetter", u"abc", 5, {u"a", u"b", u"c"}},
-        WrapCase{"SurrogatePairNeverSplit",
-                 u"\U0001F600\U0001F601\U0001F602",
-                 20,
-                 {u"\U0001F600\U0001F601", u"\U0001F602"}},
-        WrapCase{
-            "CombiningMarkStays", u"e\u0301e\u0301e\u0301", 40, {u"e\u0301e\u0301", u"e\u0301"}},
-        WrapCase{"SkinToneStays",
-                 u"\U0001F44D\U0001F3FD\U0001F44D",
-                 20,
-                 {u"\U0001F44D\U0001F3FD", u"\U0001F44D"}},
-        WrapCase{"Ideographs",
-                 u"\u4ECA\u5929\u5929\u6C14\u5F88\u597D",
-                 40,
-                 {u"\u4ECA\u5929\u5929\u6C14", u"\u5F88\u597D"}},
-        WrapCase{"NoLineStartsWithClosingPunctuation",
-                 u"\u4ECA\u5929\u3002\u5F88",
-                 20,
-                 {u"\u4ECA", u"\u5929\u3002", u"\u5F88"}},
-        WrapCase{"Empty", u"", 100, {}}, WrapCase{"OnlySpace", u" \n\t ", 100, {}}),
-    [](const auto& tested) { return tested.param.name; });
-
-TEST(LayoutPageTest, PageHoldsAtMostItsLinesAndTellsWhereTheNextStarts) {
-    const std::u16string text = u"one two three four five six";
-    const TextPage first = LayoutPage(text, 0, 50, 2, MonoWidth);
-    EXPECT_EQ(LinesOf(text, first), (std::vector<std::u16string>{u"one", u"two"}));
-    EXPECT_EQ(first.begin, 0u);
-    EXPECT_EQ(first.end, text.find(u"three"));
-    const TextPage second = LayoutPage(text, first.end, 50, 2, MonoWidth);
-    EXPECT_EQ(LinesOf(text, second), (std::vector<std::u16string>{u"three", u"four"}));
 }
 
 // Every character of a long text lands on exactly one page, in order, whatever the widths.
@@ -126,13 +96,7 @@ TEST(PagedTextTest, TurnsWhenTheWordLeavesThePage) {
     EXPECT_TRUE(pages.ShowWord(0));
     EXPECT_EQ(pages.Current().begin, 0u);
     EXPECT_FALSE(pages.ShowWord(text.size() + 5));  // past the end: nothing to turn to
-}
-
-TEST(PagedTextTest, ShortTextIsOnePage) {
-    const std::u16string text = u"Hello";
-    PagedText pages(text, 200, 3, MonoWidth);
-    EXPECT_TRUE(pages.SinglePage());
-    EXPECT_EQ(pages.Current().lines.size(), 1u);
+    EXPECT_TRUE(PagedText(u"Hello", 200, 3, MonoWidth).SinglePage());
 }
 
 }  // namespace
