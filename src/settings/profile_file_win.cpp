@@ -52,6 +52,22 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
     return true;
 }
 
+// Renames `from` over `to`. A virus scanner, a backup tool or an editor that is reading the
+// profile holds it open for a moment: the rename is tried again for up to half a second.
+bool ReplaceWith(const std::wstring& from, const std::wstring& to) {
+    constexpr int kTries = 25;
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (attempt == kTries || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)) {
+            return false;
+        }
+        Sleep(20);
+    }
+}
+
 }  // namespace
 
 bool ReadTextFile(const std::wstring& path, std::string& text) {
@@ -89,9 +105,7 @@ bool WriteTextFile(const std::wstring& path, std::string_view text) {
     if (!file.Valid()) return false;
     const bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
     const bool closed = file.Close();
-    if (!written || !closed ||
-        !MoveFileExW(temporary.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!written || !closed || !ReplaceWith(temporary, path)) {
         DeleteFileW(temporary.c_str());
         return false;
     }

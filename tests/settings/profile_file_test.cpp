@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "settings/profile.h"
 #include "shell/win32_util.h"
@@ -130,6 +131,20 @@ TEST_F(ProfileFile, FailedSaveLeavesThePreviousFileWhole) {
     }
     EXPECT_EQ(Bytes(), before);
     EXPECT_EQ(FilesInFolder(), 1);
+}
+
+TEST_F(ProfileFile, SaveWaitsForAReaderThatHoldsTheProfileForAMoment) {
+    ASSERT_TRUE(WriteTextFile(path_, ProfileText({"Genie", "French", "90", "80"})));
+    std::thread reader([this] {
+        // A scanner or a reader that opens the file without delete sharing, briefly.
+        UniqueFile holder(CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+        Sleep(100);
+    });
+    Sleep(20);
+    EXPECT_TRUE(WriteTextFile(path_, ProfileText(ProfileSettings{})));
+    reader.join();
+    EXPECT_EQ(Load(), ProfileSettings{});
 }
 
 TEST_F(ProfileFile, InterruptedSaveNeitherHarmsTheProfileNorBlocksTheNextSave) {
