@@ -18,7 +18,9 @@ using Clock = std::chrono::steady_clock;
 using e2e::WaitUntil;
 using namespace std::chrono_literals;
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -68,7 +70,8 @@ int main() {
     SendMessageW(edit, EM_SETSEL, 0, -1);
 
     e2e::ProgramUnderTest program;
-    if (!program.Start() || !WaitUntil([&] { return !trace.Find("event", "BalloonHide").empty(); }, 30s)) {
+    if (!program.Start() ||
+        !WaitUntil([&] { return !trace.Find("event", "BalloonHide").empty(); }, 30s)) {
         std::puts("reading: vocalinka did not start and greet");
         TerminateProcess(notepadProcess.hProcess, 0);
         return 1;
@@ -88,8 +91,12 @@ int main() {
         const DWORD before = GetClipboardSequenceNumber();
         auto start = Clock::now();
         SendCtrlC();
-        if (SpinUntil([&] { return GetClipboardSequenceNumber() != before &&
-                                   IsClipboardFormatAvailable(CF_UNICODETEXT); }, 2000ms)) {
+        if (SpinUntil(
+                [&] {
+                    return GetClipboardSequenceNumber() != before &&
+                           IsClipboardFormatAvailable(CF_UNICODETEXT);
+                },
+                2000ms)) {
             copyMs.push_back(Ms(Clock::now() - start));
         }
 
@@ -118,8 +125,9 @@ int main() {
         return 1;
     }
     const double copy = Median(copyMs), click = Median(clickMs);
-    std::printf("click to Speak request (median of %zu): %.2f ms; notepad's own copy (median of "
-                "%zu): %.2f ms; the click's own share %.2f ms (goal < 5 ms), ratio %.2f\n",
-                clickMs.size(), click, copyMs.size(), copy, click - copy, click / copy);
+    std::printf(
+        "click to Speak request (median of %zu): %.2f ms; notepad's own copy (median of "
+        "%zu): %.2f ms; the click's own share %.2f ms (goal < 5 ms), ratio %.2f\n",
+        clickMs.size(), click, copyMs.size(), copy, click - copy, click / copy);
     return 0;
 }

@@ -13,9 +13,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = L"MinimalWindow";
     RegisterClassExW(&wc);
-    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Minimal",
-                                  WS_CAPTION | WS_SYSMENU, 100, 100, 60, 60, nullptr, nullptr,
-                                  instance, nullptr);
+    HWND window =
+        CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Minimal", WS_CAPTION | WS_SYSMENU,
+                        100, 100, 60, 60, nullptr, nullptr, instance, nullptr);
     ShowWindow(window, SW_SHOWNORMAL);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);

@@ -94,9 +94,10 @@ int main() {
         return 1;
     }
     const double base = Median(baselineMs), ours = Median(programMs);
-    std::printf("start-up to window shown (median of %d): minimal window %.1f ms, "
-                "vocalinka %.1f ms, ratio %.2f (goal <= 1.50)\n",
-                kRuns, base, ours, ours / base);
+    std::printf(
+        "start-up to window shown (median of %d): minimal window %.1f ms, "
+        "vocalinka %.1f ms, ratio %.2f (goal <= 1.50)\n",
+        kRuns, base, ours, ours / base);
 
     WIN32_FILE_ATTRIBUTE_DATA info{};
     if (GetFileAttributesExW(program.c_str(), GetFileExInfoStandard, &info)) {

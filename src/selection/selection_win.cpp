@@ -48,15 +48,15 @@ private:
 // be copied as bytes.
 bool IsMemoryFormat(UINT format) {
     switch (format) {
-    case CF_BITMAP:
-    case CF_METAFILEPICT:
-    case CF_PALETTE:
-    case CF_ENHMETAFILE:
-    case CF_OWNERDISPLAY:
-    case CF_DSPBITMAP:
-    case CF_DSPMETAFILEPICT:
-    case CF_DSPENHMETAFILE:
-        return false;
+        case CF_BITMAP:
+        case CF_METAFILEPICT:
+        case CF_PALETTE:
+        case CF_ENHMETAFILE:
+        case CF_OWNERDISPLAY:
+        case CF_DSPBITMAP:
+        case CF_DSPMETAFILEPICT:
+        case CF_DSPENHMETAFILE:
+            return false;
     }
     return !(format >= CF_PRIVATEFIRST && format <= CF_GDIOBJLAST);
 }
@@ -213,9 +213,12 @@ CopiedSelection CopySelectionFrom(HWND target, const CopyOptions& options) {
     if (!inFront || !SendCopyKeystroke() || !YieldToMessages() || options.cancelled()) return copy;
     // The copy lands when the target gets to it, after the keys: wait for the clipboard to
     // change instead of reading at once and finding nothing.
-    const bool copied = WaitFor([&] { return GetClipboardSequenceNumber() != copy.before_ &&
-                                             IsClipboardFormatAvailable(CF_UNICODETEXT); },
-                                options.copyBound, options);
+    const bool copied = WaitFor(
+        [&] {
+            return GetClipboardSequenceNumber() != copy.before_ &&
+                   IsClipboardFormatAvailable(CF_UNICODETEXT);
+        },
+        options.copyBound, options);
     if (copied) {
         OpenedClipboard clipboard(options);
         if (clipboard) {

@@ -63,7 +63,8 @@ private:
 // reading has started, so that putting it back does not delay the speech.
 class CopiedSelection {
 public:
-    CopiedSelection(std::optional<ClipboardSnapshot> saved, DWORD before, const CopyOptions& options)
+    CopiedSelection(std::optional<ClipboardSnapshot> saved, DWORD before,
+                    const CopyOptions& options)
         : saved_(std::move(saved)), before_(before), options_(options) {}
     CopiedSelection(CopiedSelection&& other) noexcept
         : text(std::move(other.text)),

@@ -9,7 +9,9 @@ namespace {
 
 constexpr char kQuote = '"';
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
 
 // Consumes one line end at `pos` (CR LF, LF or a lone CR).
 std::size_t SkipLineEnd(std::string_view text, std::size_t pos) {
@@ -18,7 +20,9 @@ std::size_t SkipLineEnd(std::string_view text, std::size_t pos) {
     return pos;
 }
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool ContainsNoCase(std::string_view text, std::string_view word) {
     return std::search(text.begin(), text.end(), word.begin(), word.end(),
@@ -135,10 +139,14 @@ void ApplyProfileText(std::string_view profileText, ProfileSettings& settings) {
     std::string value;
     for (const auto& line : lines) {
         ReturnKeyValue(line, key, value);
-        if (key == "Character") settings.Character = value;
-        else if (key == "Language") settings.Language = value;
-        else if (key == "Speed") settings.Speed = value;
-        else if (key == "Pitch") settings.Pitch = value;
+        if (key == "Character")
+            settings.Character = value;
+        else if (key == "Language")
+            settings.Language = value;
+        else if (key == "Speed")
+            settings.Speed = value;
+        else if (key == "Pitch")
+            settings.Pitch = value;
     }
 }
 

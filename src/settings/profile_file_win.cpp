@@ -57,11 +57,13 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 bool ReplaceWith(const std::wstring& from, const std::wstring& to) {
     constexpr int kTries = 25;
     for (int attempt = 1;; ++attempt) {
-        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (MoveFileExW(from.c_str(), to.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return true;
         }
         const DWORD error = GetLastError();
-        if (attempt == kTries || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)) {
+        if (attempt == kTries ||
+            (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)) {
             return false;
         }
         Sleep(20);
@@ -112,6 +114,8 @@ bool WriteTextFile(const std::wstring& path, std::string_view text) {
     return true;
 }
 
-std::wstring ProfilePath() { return ProgramFolder() + L"\\profile.pfl"; }
+std::wstring ProfilePath() {
+    return ProgramFolder() + L"\\profile.pfl";
+}
 
 }  // namespace vocalinka

@@ -24,6 +24,8 @@ AppWindow::AppWindow(HINSTANCE instance) {
     if (!hwnd_) throw std::runtime_error("The application window could not be created.");
 }
 
-AppWindow::~AppWindow() { DestroyWindow(hwnd_); }
+AppWindow::~AppWindow() {
+    DestroyWindow(hwnd_);
+}
 
 }  // namespace vocalinka

@@ -49,7 +49,8 @@ RECT OuterRect(int dpi) {
 
 std::wstring ControlText(HWND control) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -75,7 +76,8 @@ frmTextToSound::~frmTextToSound() {
 
 void frmTextToSound::Create(HWND owner) {
     WNDCLASSEXW wc{sizeof(wc)};
-    wc.lpfnWndProc = Proc;
+    wc.lpfnWndProc = &win32util::ForwardingWindowProc<frmTextToSound, &frmTextToSound::hwnd_,
+                                                      &frmTextToSound::OnMessage>;
     wc.hInstance = instance_;
     wc.hIcon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_VOCALINKA), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXICON),
@@ -102,79 +104,82 @@ void frmTextToSound::Create(HWND owner) {
     UpdateWindow(hwnd_);
 }
 
-LRESULT CALLBACK frmTextToSound::Proc(HWND hwnd, UINT message, WPARAM wParam,
-                                      LPARAM lParam) noexcept {
-    auto* self = reinterpret_cast<frmTextToSound*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        self = static_cast<frmTextToSound*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    return self ? self->OnMessage(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
 LRESULT frmTextToSound::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_GETMINMAXINFO: {
-        // The designed window is smaller than the least size the system gives a captioned
-        // window; it keeps its designed size all the same.
-        const RECT outer = OuterRect(WindowDpi(hwnd_));
-        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        info->ptMinTrackSize = {outer.right - outer.left, outer.bottom - outer.top};
-        return 0;
-    }
-    case WM_DPICHANGED: {
-        LayoutForDpi(HIWORD(wParam));
-        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-        const RECT outer = OuterRect(HIWORD(wParam));
-        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, outer.right - outer.left,
-                     outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        return 0;
-    }
-    case WM_COMMAND:
-        if (reinterpret_cast<HWND>(lParam) == Command1_ && HIWORD(wParam) == BN_CLICKED) {
-            Command1_Click();
+        case WM_GETMINMAXINFO: {
+            // The designed window is smaller than the least size the system gives a captioned
+            // window; it keeps its designed size all the same.
+            const RECT outer = OuterRect(WindowDpi(hwnd_));
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMinTrackSize = {outer.right - outer.left, outer.bottom - outer.top};
             return 0;
         }
-        switch (LOWORD(wParam)) {
-        case IDM_CFG: mnuCFG_Click(); return 0;
-        case IDM_CHARACTER: mnuCharacter_Click(); return 0;
-        case IDM_LANGUAGE: mnuLanguage_Click(); return 0;
-        case IDM_ABOUT: mnuAbout_Click(); return 0;
-        }
-        break;
-    case WM_CONTEXTMENU:
-        // The menu key or Shift+F10 on the focused button; a mouse right press has already
-        // opened the menu when it went down.
-        if (reinterpret_cast<HWND>(wParam) == Command1_ && lParam == -1) {
-            RECT button{};
-            GetWindowRect(Command1_, &button);
-            ShowPopupMenu({button.left, button.bottom});
+        case WM_DPICHANGED: {
+            LayoutForDpi(HIWORD(wParam));
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            const RECT outer = OuterRect(HIWORD(wParam));
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, outer.right - outer.left,
+                         outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
         }
-        break;
-    case WM_CLOSE:
-        Form_Unload();
-        DestroyWindow(hwnd_);
-        return 0;
-    case WM_DESTROY:
-        RemoveWindowSubclass(Command1_, Command1Proc, 0);
-        PostQuitMessage(0);
-        return 0;
-    case WM_NCDESTROY:
-        hwnd_ = nullptr;
-        break;
+        case WM_COMMAND:
+            if (reinterpret_cast<HWND>(lParam) == Command1_ && HIWORD(wParam) == BN_CLICKED) {
+                Command1_Click();
+                return 0;
+            }
+            switch (LOWORD(wParam)) {
+                case IDM_CFG:
+                    mnuCFG_Click();
+                    return 0;
+                case IDM_CHARACTER:
+                    mnuCharacter_Click();
+                    return 0;
+                case IDM_LANGUAGE:
+                    mnuLanguage_Click();
+                    return 0;
+                case IDM_ABOUT:
+                    mnuAbout_Click();
+                    return 0;
+            }
+            break;
+        case WM_CONTEXTMENU:
+            // The menu key or Shift+F10 on the focused button; a mouse right press has already
+            // opened the menu when it went down.
+            if (reinterpret_cast<HWND>(wParam) == Command1_ && lParam == -1) {
+                RECT button{};
+                GetWindowRect(Command1_, &button);
+                ShowPopupMenu({button.left, button.bottom});
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            Form_Unload();
+            DestroyWindow(hwnd_);
+            return 0;
+        case WM_DESTROY:
+            RemoveWindowSubclass(Command1_, Command1Proc, 0);
+            PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY:
+            hwnd_ = nullptr;
+            break;
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK frmTextToSound::Command1Proc(HWND hwnd, UINT message, WPARAM wParam,
-                                              LPARAM lParam, UINT_PTR, DWORD_PTR self) noexcept {
+LRESULT CALLBACK frmTextToSound::Command1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR, DWORD_PTR self) noexcept {
     auto* form = reinterpret_cast<frmTextToSound*>(self);
     switch (message) {
-    case WM_LBUTTONDOWN: form->Command1_MouseDown(1); break;
-    case WM_RBUTTONDOWN: form->Command1_MouseDown(2); return 0;
-    case WM_MBUTTONDOWN: form->Command1_MouseDown(4); return 0;
+        case WM_LBUTTONDOWN:
+            form->Command1_MouseDown(1);
+            break;
+        case WM_RBUTTONDOWN:
+            form->Command1_MouseDown(2);
+            return 0;
+        case WM_MBUTTONDOWN:
+            form->Command1_MouseDown(4);
+            return 0;
     }
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
@@ -198,9 +203,9 @@ void frmTextToSound::StartCharacter() {
     const std::wstring windows = WindowsDirectory();
     // A Character setting that names nothing loadable falls back, and then names the
     // character actually loaded.
-    LoadCharacter(LoadCharacterOrFallback(Agent1_->Characters(), windows,
-                                          Utf8ToWide(settings_.Character)),
-                  windows);
+    LoadCharacter(
+        LoadCharacterOrFallback(Agent1_->Characters(), windows, Utf8ToWide(settings_.Character)),
+        windows);
 
     const std::wstring userName = UserName();
     if (const LanguageEntry* language = FindLanguage(settings_.Language)) {
@@ -308,9 +313,8 @@ void frmTextToSound::mnuCharacter_Click() {
         loaded = chosen;
     } catch (const agent::Error& failure) {
         // The previous character comes back, and the user is told why the new one did not.
-        const std::wstring message = L"The character \"" + chosen +
-                                     L"\" could not be loaded, so " + previous +
-                                     L" stays.\r\n\r\n" + failure.Message();
+        const std::wstring message = L"The character \"" + chosen + L"\" could not be loaded, so " +
+                                     previous + L" stays.\r\n\r\n" + failure.Message();
         MessageBoxW(hwnd_, message.c_str(), kApplicationTitle, MB_OK | MB_ICONWARNING);
         try {
             loaded = LoadCharacterOrFallback(Agent1_->Characters(), windows, previous);
@@ -338,11 +342,17 @@ void frmTextToSound::mnuLanguage_Click() {
     CurrentCharacter_->Show();
 }
 
-void frmTextToSound::mnuAbout_Click() { about_.Show(hwnd_); }
+void frmTextToSound::mnuAbout_Click() {
+    about_.Show(hwnd_);
+}
 
-void frmTextToSound::Agent1_BalloonHide(const std::wstring&) { ShowPicture(Image1_); }
+void frmTextToSound::Agent1_BalloonHide(const std::wstring&) {
+    ShowPicture(Image1_);
+}
 
-void frmTextToSound::Agent1_Hide(const std::wstring&, agent::HideCause) { ShowPicture(Image1_); }
+void frmTextToSound::Agent1_Hide(const std::wstring&, agent::HideCause) {
+    ShowPicture(Image1_);
+}
 
 void frmTextToSound::Command1_MouseDown(int Button) {
     if (Button != 2) return;
@@ -362,7 +372,9 @@ void frmTextToSound::LoadProfile() {
     ApplyProfileText(text, settings_);
 }
 
-void frmTextToSound::SaveProfile() { WriteTextFile(ProfilePath(), ProfileText(settings_)); }
+void frmTextToSound::SaveProfile() {
+    WriteTextFile(ProfilePath(), ProfileText(settings_));
+}
 
 void frmTextToSound::CreateControls() {
     auto child = [this](const wchar_t* cls, const wchar_t* text, DWORD style) {
@@ -396,7 +408,8 @@ void frmTextToSound::PlaceWindow() {
     const float screenTwips = static_cast<float>(PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), dpi));
     const float windowTwips = static_cast<float>(PixelsToTwips(width, dpi));
     const float leftTwips = MainWindowLeftTwips(screenTwips, windowTwips);
-    const int left = static_cast<int>(std::lround(leftTwips * static_cast<float>(dpi) / kTwipsPerInch));
+    const int left =
+        static_cast<int>(std::lround(leftTwips * static_cast<float>(dpi) / kTwipsPerInch));
     SetWindowPos(hwnd_, nullptr, left, TwipsToPixels(kMainWindowTopTwips, dpi), width,
                  outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }

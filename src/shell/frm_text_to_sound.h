@@ -42,7 +42,6 @@ public:
     bool PreTranslateMessage(MSG& msg) { return about_.PreTranslateMessage(msg); }
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK Command1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR self) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -7,7 +7,8 @@ namespace vocalinka {
 std::wstring ProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return {};
         if (length < path.size()) {
             path.resize(length);
@@ -28,13 +29,15 @@ std::wstring WindowsDirectory() {
     return folder;
 }
 
-std::vector<std::wstring> FilesWithExtension(const std::wstring& folder, std::wstring_view extension) {
+std::vector<std::wstring> FilesWithExtension(const std::wstring& folder,
+                                             std::wstring_view extension) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;
     HANDLE find = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &found,
                                    FindExSearchNameMatch, nullptr, 0);
     if (find == INVALID_HANDLE_VALUE) return names;
-    constexpr DWORD kNotListed = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    constexpr DWORD kNotListed =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     do {
         const std::wstring_view name(found.cFileName);
         if ((found.dwFileAttributes & kNotListed) == 0 && name.size() > extension.size() &&

@@ -10,18 +10,19 @@
 
 #include "win32util/handles.h"
 #include "win32util/text.h"
+#include "win32util/window.h"
 
 namespace vocalinka {
 
+using win32util::ToU16;
+using win32util::ToWide;
+using win32util::Unique;
 using win32util::UniqueBitmap;
 using win32util::UniqueFile;
 using win32util::UniqueIcon;
 using win32util::UniqueKey;
 using win32util::UniqueMenu;
 using win32util::UniqueWindow;
-using win32util::ToU16;
-using win32util::ToWide;
-using win32util::Unique;
 using win32util::Utf8ToWide;
 using win32util::WideToUtf8;
 
@@ -33,7 +34,8 @@ std::wstring WindowsDirectory();
 
 // Regular files of `folder` whose names end in `extension` (any letter case): no folders, no
 // hidden or system files, in the order the file system gives them. Names only.
-std::vector<std::wstring> FilesWithExtension(const std::wstring& folder, std::wstring_view extension);
+std::vector<std::wstring> FilesWithExtension(const std::wstring& folder,
+                                             std::wstring_view extension);
 
 // Twips of the design become pixels at the window's DPI.
 int TwipsToPixelsForWindow(HWND window, int twips);

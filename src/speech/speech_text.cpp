@@ -14,17 +14,20 @@ constexpr std::array kLanguages{
 };
 
 bool IsWholeDecimalNumber(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(),
-                                        [](char c) { return c >= '0' && c <= '9'; });
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-std::u16string Ascii(std::string_view text) { return {text.begin(), text.end()}; }
+std::u16string Ascii(std::string_view text) {
+    return {text.begin(), text.end()};
+}
 
 }  // namespace
 
 const LanguageEntry* FindLanguage(std::string_view languageSetting) {
-    const auto found = std::find_if(kLanguages.begin(), kLanguages.end(),
-                                    [&](const LanguageEntry& e) { return e.setting == languageSetting; });
+    const auto found =
+        std::find_if(kLanguages.begin(), kLanguages.end(),
+                     [&](const LanguageEntry& e) { return e.setting == languageSetting; });
     return found == kLanguages.end() ? nullptr : &*found;
 }
 
@@ -40,7 +43,8 @@ std::u16string GreetingText(const LanguageEntry* language, std::u16string_view u
     return text;
 }
 
-std::u16string TaggedText(std::string_view speed, std::string_view pitch, std::u16string_view text) {
+std::u16string TaggedText(std::string_view speed, std::string_view pitch,
+                          std::u16string_view text) {
     std::u16string tagged;
     if (IsWholeDecimalNumber(speed)) tagged += u"\\Spd=" + Ascii(speed) + u"\\";
     if (IsWholeDecimalNumber(pitch)) tagged += u"\\Pit=" + Ascii(pitch) + u"\\";

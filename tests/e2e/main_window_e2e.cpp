@@ -1,7 +1,6 @@
 // The running program, observed from outside its process.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "program_under_test.h"
 
@@ -14,7 +13,9 @@ constexpr char kDefaultProfile[] =
 class MainWindowE2E : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(program_.Start()) << "the main window did not appear"; }
-    HWND Command1() const { return FindWindowExW(program_.MainWindow(), nullptr, L"Button", nullptr); }
+    HWND Command1() const {
+        return FindWindowExW(program_.MainWindow(), nullptr, L"Button", nullptr);
+    }
     HWND PopupMenu() const { return program_.FindWindowOfClass(L"#32768"); }
     ProgramUnderTest program_;
 };
@@ -47,7 +48,7 @@ TEST_F(MainWindowE2E, StandsNearTheTopRightCornerWithItsDesignedClientSize) {
     HWND main = program_.MainWindow();
     RECT client{};
     GetClientRect(main, &client);
-    EXPECT_EQ(client.right, 46);  // 690 twips at 96 DPI
+    EXPECT_EQ(client.right, 46);   // 690 twips at 96 DPI
     EXPECT_EQ(client.bottom, 43);  // 645 twips
 
     RECT outer{};

@@ -1,9 +1,8 @@
 // Reading a selection in a real peer, Wine's notepad, with the program started as a separate
 // process and observed from outside: its windows, the clipboard and the Agent trace.
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <winnetwk.h>
-
-#include <gtest/gtest.h>
 
 #include <string>
 
@@ -20,7 +19,8 @@ public:
         STARTUPINFOW startup{sizeof(startup)};
         if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                            &startup, &process_)) {
-            WaitUntil([this] { return (main_ = FindWindowW(L"Notepad", nullptr)) != nullptr; }, 20s);
+            WaitUntil([this] { return (main_ = FindWindowW(L"Notepad", nullptr)) != nullptr; },
+                      20s);
             edit_ = FindWindowExW(main_, nullptr, L"Edit", nullptr);
         }
     }

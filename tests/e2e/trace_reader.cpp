@@ -37,15 +37,22 @@ bool NextToken(const std::string& line, std::size_t& pos, std::wstring& token) {
         }
         const char escaped = line[++pos];
         switch (escaped) {
-        case 'r': utf8 += '\r'; break;
-        case 'n': utf8 += '\n'; break;
-        case 't': utf8 += '\t'; break;
-        case 'u':
-            flush();
-            wide += static_cast<wchar_t>(std::stoi(line.substr(pos + 1, 4), nullptr, 16));
-            pos += 4;
-            break;
-        default: utf8 += escaped;
+            case 'r':
+                utf8 += '\r';
+                break;
+            case 'n':
+                utf8 += '\n';
+                break;
+            case 't':
+                utf8 += '\t';
+                break;
+            case 'u':
+                flush();
+                wide += static_cast<wchar_t>(std::stoi(line.substr(pos + 1, 4), nullptr, 16));
+                pos += 4;
+                break;
+            default:
+                utf8 += escaped;
         }
     }
     ++pos;  // the closing quote
@@ -84,7 +91,8 @@ std::vector<TraceEntry> Trace::Entries() const {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::size_t pos = 0;
         std::wstring kind, name, id, arg;
-        if (!NextToken(line, pos, kind) || !NextToken(line, pos, name) || !NextToken(line, pos, id)) {
+        if (!NextToken(line, pos, kind) || !NextToken(line, pos, name) ||
+            !NextToken(line, pos, id)) {
             continue;  // a line still being written
         }
         TraceEntry entry{vocalinka::WideToUtf8(kind), vocalinka::WideToUtf8(name), id, {}};

@@ -8,8 +8,8 @@
 namespace e2e {
 
 struct TraceEntry {
-    std::string kind;                // "request", "event", "note"
-    std::string name;                // "Speak", "BalloonHide", ...
+    std::string kind;  // "request", "event", "note"
+    std::string name;  // "Speak", "BalloonHide", ...
     std::wstring characterId;
     std::vector<std::wstring> args;  // quoted texts decoded; numbers as written
 };

@@ -1,12 +1,10 @@
-#include "selection/selection_win.h"
-
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <thread>
 
+#include "selection/selection_win.h"
 #include "shell/app_title.h"
 #include "shell/win32_util.h"
 
@@ -119,8 +117,8 @@ TEST(ClipboardSnapshot, ALockedClipboardIsAFailureNotAHang) {
     HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::thread holder([&] {
-        HWND window = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                      nullptr, nullptr, nullptr);
+        HWND window = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      nullptr, nullptr);
         const bool held = OpenClipboard(window);
         SetEvent(opened);
         WaitForSingleObject(release, 5000);
@@ -159,7 +157,7 @@ protected:
 
 TEST_F(CopyFromEdit, ReadsTheSelectionInAnyScriptAndPutsTheClipboardBack) {
     for (const std::wstring text : {L"Good morning", L"Où est la bibliothèque ? Très bien.",
-                                     L"Γειά σου κόσμε 中文 🌍\r\nline two"}) {
+                                    L"Γειά σου κόσμε 中文 🌍\r\nline two"}) {
         Select(text, true);
         {
             const CopiedSelection copied = CopySelectionFrom(edit_.get(), options_);

@@ -1,14 +1,12 @@
-#include "settings/profile_file_win.h"
-
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <fstream>
 #include <string>
 #include <thread>
 
 #include "settings/profile.h"
+#include "settings/profile_file_win.h"
 #include "shell/win32_util.h"
 
 namespace vocalinka {
@@ -19,7 +17,8 @@ protected:
     void SetUp() override {
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
-        folder_ = std::wstring(temp) + L"vocalinka-profile-" + std::to_wstring(GetCurrentProcessId());
+        folder_ =
+            std::wstring(temp) + L"vocalinka-profile-" + std::to_wstring(GetCurrentProcessId());
         CreateDirectoryW(folder_.c_str(), nullptr);
         path_ = folder_ + L"\\profile.pfl";
     }
@@ -151,8 +150,7 @@ TEST_F(ProfileFile, InterruptedSaveNeitherHarmsTheProfileNorBlocksTheNextSave) {
     ASSERT_TRUE(WriteTextFile(path_, ProfileText({"Genie", "French", "90", "80"})));
     const std::string before = Bytes();
     // A save that died mid-write leaves only its temporary file, half written.
-    const std::wstring temporary =
-        path_ + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    const std::wstring temporary = path_ + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
     std::ofstream(WideToUtf8(temporary), std::ios::binary) << "\"Character=Gen";
     EXPECT_EQ(Bytes(), before);
     EXPECT_EQ(Load(), (ProfileSettings{"Genie", "French", "90", "80"}));

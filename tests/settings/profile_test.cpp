@@ -21,8 +21,7 @@ ProfileSettings Settings(std::string c, std::string l, std::string s, std::strin
 
 TEST(ProfileFileText, DefaultsMakeTheSixtyByteRecord) {
     const std::string record = QuotedRecord(ProfileText(ProfileSettings{}));
-    EXPECT_EQ(record,
-              "\"Character=Merlin\r\nLanguage=English\r\nSpeed=127\r\nPitch=127\"\r\n");
+    EXPECT_EQ(record, "\"Character=Merlin\r\nLanguage=English\r\nSpeed=127\r\nPitch=127\"\r\n");
     EXPECT_EQ(record.size(), 60u);
 }
 
@@ -36,7 +35,8 @@ TEST(ProfileFileText, SavedSettingsLoadUnchanged) {
          {ProfileSettings{}, Settings("Old Merlin", "French", "250", "50"),
           Settings("Genie, Jr.", "English", "127", "400"),
           Settings(" Genie ", "french", "abc", "12=3"),
-          Settings("Мерлин 魔法使い 🧙", "English", "127", "127"), Settings("", "", "", "")}) {
+          Settings("Мерлин 魔法使い 🧙", "English", "127", "127"),
+          Settings("", "", "", "")}) {
         // Empty settings are written as empty values and read back as such.
         EXPECT_EQ(Load(QuotedRecord(ProfileText(saved))), saved) << saved.Character;
     }
@@ -60,7 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, LoadProfileText,
     testing::Values(
         LoadCase{"Empty", "", kDefaults},
-        LoadCase{"OtherOrder", "\"Pitch=200\r\nSpeed=90\r\nLanguage=French\r\nCharacter=Genie\"\r\n",
+        LoadCase{"OtherOrder",
+                 "\"Pitch=200\r\nSpeed=90\r\nLanguage=French\r\nCharacter=Genie\"\r\n",
                  Settings("Genie", "French", "90", "200")},
         LoadCase{"OnlySpeed", "\"Speed=150\"\r\n", Settings("Merlin", "English", "150", "127")},
         LoadCase{"UntrimmedValueAndSecondEquals", "\"Character= Genie\r\nSpeed=150=2\"\r\n",
@@ -68,8 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"KeysAreExact", "\"speed=150\r\n Speed =140\r\nSPEED=130\"\r\n", kDefaults},
         LoadCase{"LaterLineWins", "\"Speed=100\r\nSpeed=200\"\r\n",
                  Settings("Merlin", "English", "200", "127")},
-        LoadCase{"BlankLineDoesNotEndTheReading",
-                 "\"Character=Genie\r\n\r\n   \r\nSpeed=150\"\r\n",
+        LoadCase{"BlankLineDoesNotEndTheReading", "\"Character=Genie\r\n\r\n   \r\nSpeed=150\"\r\n",
                  Settings("Genie", "English", "150", "127")},
         LoadCase{"HandWrittenWithoutQuotes", "Character=Genie\r\nSpeed=150\r\n",
                  Settings("Genie", "English", "150", "127")},
@@ -79,11 +79,14 @@ INSTANTIATE_TEST_SUITE_P(
                  Settings("Genie", "French", "127", "127")},
         LoadCase{"BeginAndEndLinesAreNoSettings", "\"BEGIN SECTION\r\nEnd\r\nending\r\nPitch=99\"",
                  Settings("Merlin", "English", "127", "99")},
-        LoadCase{"LoneQuoteTakesTheRest", "\"Speed=80\r\nPitch=70", Settings("Merlin", "English", "80", "70")},
-        LoadCase{"TwoQuotedFieldsOnALine", "\"Speed=8\",\"0\"\r\n", Settings("Merlin", "English", "80", "127")},
+        LoadCase{"LoneQuoteTakesTheRest", "\"Speed=80\r\nPitch=70",
+                 Settings("Merlin", "English", "80", "70")},
+        LoadCase{"TwoQuotedFieldsOnALine", "\"Speed=8\",\"0\"\r\n",
+                 Settings("Merlin", "English", "80", "127")},
         LoadCase{"NoLineBreaksAtAll", std::string(5000, 'x'), kDefaults},
         LoadCase{"BinaryData", std::string("\0\xff\"\x01Speed=\0\r\n\xfe", 12), kDefaults},
-        LoadCase{"SpacesBeforeFieldsAreSkipped", "   \"Speed=60\"  \r\n", Settings("Merlin", "English", "60", "127")}),
+        LoadCase{"SpacesBeforeFieldsAreSkipped", "   \"Speed=60\"  \r\n",
+                 Settings("Merlin", "English", "60", "127")}),
     [](const testing::TestParamInfo<LoadCase>& param) { return std::string(param.param.name); });
 
 TEST(StringToArray, KeepsNonBlankLinesUntrimmedAndLeavesTheListForEmptyText) {
@@ -101,10 +104,10 @@ TEST(ReturnKeyValue, SplitsAtTheFirstEqualsOrNamesBeginAndEnd) {
         const char* key;
         const char* value;
     };
-    for (const Case& c : {Case{"Speed=150", "Speed", "150"}, Case{"=x", "", "x"},
-                          Case{"a=b=c", "a", "b=c"}, Case{"BEGIN SECTION", "begin", ""},
-                          Case{"xbEgInx", "begin", ""}, Case{"End", "end", ""},
-                          Case{"ending", "", ""}, Case{"end=1", "end", "1"}, Case{"", "", ""}}) {
+    for (const Case& c :
+         {Case{"Speed=150", "Speed", "150"}, Case{"=x", "", "x"}, Case{"a=b=c", "a", "b=c"},
+          Case{"BEGIN SECTION", "begin", ""}, Case{"xbEgInx", "begin", ""}, Case{"End", "end", ""},
+          Case{"ending", "", ""}, Case{"end=1", "end", "1"}, Case{"", "", ""}}) {
         std::string key = "old", value = "old";
         ReturnKeyValue(c.line, key, value);
         EXPECT_EQ(key, c.key) << c.line;

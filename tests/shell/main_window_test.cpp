@@ -1,10 +1,7 @@
 // The main window, created in-process: what can only be seen from inside (menu items, picture
 // identity, settings) is checked here; the end-to-end tests observe the running program.
-#include "shell/frm_text_to_sound.h"
-
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <fstream>
 #include <string>
@@ -13,6 +10,7 @@
 #include "settings/profile_file_win.h"
 #include "shell/app_title.h"
 #include "shell/app_window.h"
+#include "shell/frm_text_to_sound.h"
 
 namespace vocalinka {
 namespace {
@@ -65,7 +63,9 @@ TEST_F(MainWindow, ShowsTheBusyPictureObjectOfImage2WhileGreetingAndHidesTheOthe
     AppWindow application(instance_);
     frmTextToSound form(instance_);
     form.Create(application.Handle());
-    const auto picture = [](HWND image) { return SendMessageW(image, STM_GETIMAGE, IMAGE_BITMAP, 0); };
+    const auto picture = [](HWND image) {
+        return SendMessageW(image, STM_GETIMAGE, IMAGE_BITMAP, 0);
+    };
     EXPECT_NE(picture(form.Image1()), 0);
     EXPECT_NE(picture(form.Image2()), 0);
     EXPECT_NE(picture(form.Image1()), picture(form.Image2()));

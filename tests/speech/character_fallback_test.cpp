@@ -1,14 +1,12 @@
 // Which character start-up loads when the Character setting names nothing loadable.
-#include "speech/character_win.h"
-
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <fstream>
 #include <set>
 
 #include "shell/win32_util.h"
+#include "speech/character_win.h"
 
 namespace vocalinka {
 namespace {
@@ -36,7 +34,8 @@ protected:
     void SetUp() override {
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
-        windows_ = std::wstring(temp) + L"vocalinka-windows-" + std::to_wstring(GetCurrentProcessId());
+        windows_ =
+            std::wstring(temp) + L"vocalinka-windows-" + std::to_wstring(GetCurrentProcessId());
         CreateDirectoryW(windows_.c_str(), nullptr);
         CreateDirectoryW((windows_ + L"\\Msagent").c_str(), nullptr);
         CreateDirectoryW(CharacterFolder(windows_).c_str(), nullptr);

@@ -29,7 +29,8 @@ TEST(Greeting, NamesTheUserAndTheDateInTheLanguage) {
 }
 
 TEST(Greeting, ANameWithABackslashIsSpokenAsWritten) {
-    const std::u16string greeting = GreetingText(FindLanguage("English"), u"DOMAIN\\anna", u"today");
+    const std::u16string greeting =
+        GreetingText(FindLanguage("English"), u"DOMAIN\\anna", u"today");
     const auto spoken = agent::core::ParseSpeechTags(agent::core::EscapeSpeechText(greeting));
     EXPECT_EQ(spoken.ShownText(), greeting);
 }
@@ -62,8 +63,8 @@ TEST(CharacterName, MustNameAFileInTheCharacterFolder) {
     for (const char16_t* good : {u"Merlin", u"Old Merlin", u"Génie", u"a.b"}) {
         EXPECT_TRUE(IsCharacterName(good));
     }
-    for (const char16_t* bad : {u"", u".", u"..", u"..\\Windows\\x", u"a/b", u"C:x", u"a*",
-                                u"a\"b", u"a\x01"}) {
+    for (const char16_t* bad :
+         {u"", u".", u"..", u"..\\Windows\\x", u"a/b", u"C:x", u"a*", u"a\"b", u"a\x01"}) {
         EXPECT_FALSE(IsCharacterName(bad));
     }
 }

@@ -108,25 +108,12 @@ private:
 }  // namespace
 
 BalloonWindow::BalloonWindow(HWND owner) {
-    RegisterWindowClass(kClassName, &Proc);
+    RegisterWindowClass(kClassName,
+                        &win32util::ForwardingWindowProc<BalloonWindow, &BalloonWindow::hwnd_,
+                                                         &BalloonWindow::OnMessage>);
     CreateWindowExW(kExStyle, kClassName, L"", WS_POPUP, 0, 0, 1, 1, owner, nullptr,
                     GetModuleHandleW(nullptr), this);
     window_.reset(hwnd_);
-}
-
-LRESULT CALLBACK BalloonWindow::Proc(HWND hwnd, UINT message, WPARAM wParam,
-                                     LPARAM lParam) noexcept {
-    auto* self = reinterpret_cast<BalloonWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        self =
-            static_cast<BalloonWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    }
-    return self ? self->OnMessage(message, wParam, lParam)
-                : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT BalloonWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

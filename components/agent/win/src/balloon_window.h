@@ -44,7 +44,6 @@ public:
     HWND Handle() const noexcept { return hwnd_; }
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void SetDpi(unsigned dpi);
     int Measure(std::u16string_view run) const;

@@ -21,26 +21,13 @@ CharacterWindow::CharacterWindow(const format::CharacterData& character,
                                  CharacterWindowListener& listener, const std::wstring& title,
                                  HWND owner)
     : character_(character), listener_(listener), size_{character.width, character.height} {
-    RegisterWindowClass(kClassName, &Proc);
+    RegisterWindowClass(kClassName,
+                        &win32util::ForwardingWindowProc<CharacterWindow, &CharacterWindow::hwnd_,
+                                                         &CharacterWindow::OnMessage>);
     CreateWindowExW(kExStyle, kClassName, title.c_str(), WS_POPUP, 0, 0, size_.width, size_.height,
                     owner, nullptr, GetModuleHandleW(nullptr), this);
     window_.reset(hwnd_);
     if (hwnd_) SetDpi(GetDpiForWindow(hwnd_));
-}
-
-LRESULT CALLBACK CharacterWindow::Proc(HWND hwnd, UINT message, WPARAM wParam,
-                                       LPARAM lParam) noexcept {
-    auto* self = reinterpret_cast<CharacterWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        self =
-            static_cast<CharacterWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    }
-    return self ? self->OnMessage(message, wParam, lParam)
-                : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT CharacterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -59,7 +59,6 @@ public:
     void ShowFrame(int frame, std::optional<core::Mouth> mouth) override;
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnLeftDown(Point cursor);
     void OnMouseMove(Point cursor);

@@ -8,6 +8,7 @@
 
 #include "win32util/handles.h"
 #include "win32util/text.h"
+#include "win32util/window.h"
 
 namespace agent::win {
 

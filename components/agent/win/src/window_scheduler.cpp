@@ -13,7 +13,9 @@ constexpr UINT kMsgRunTask = WM_APP + 2;   // the next posted task
 }  // namespace
 
 WindowScheduler::WindowScheduler(int speedUp) : speedUp_(std::max(1, speedUp)) {
-    RegisterWindowClass(kClassName, &Proc);
+    RegisterWindowClass(kClassName,
+                        &win32util::ForwardingWindowProc<WindowScheduler, &WindowScheduler::hwnd_,
+                                                         &WindowScheduler::OnMessage>);
     CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                     GetModuleHandleW(nullptr), this);
     window_.reset(hwnd_);
@@ -23,21 +25,6 @@ WindowScheduler::~WindowScheduler() {
     // No callback may run once the owner is gone: drop them before the window.
     callbacks_.clear();
     tasks_.clear();
-}
-
-LRESULT CALLBACK WindowScheduler::Proc(HWND hwnd, UINT message, WPARAM wParam,
-                                       LPARAM lParam) noexcept {
-    auto* self = reinterpret_cast<WindowScheduler*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        self =
-            static_cast<WindowScheduler*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    }
-    return self ? self->OnMessage(message, wParam, lParam)
-                : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT WindowScheduler::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

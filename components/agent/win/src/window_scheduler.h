@@ -32,7 +32,6 @@ public:
     void Post(std::function<void()> task);
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void RunToken(Token token);
     void RunNextTask();

@@ -33,7 +33,8 @@ BalloonPlacement PlaceBalloon(const Rect& character, Point target, Size body, in
     const int belowTop = character.bottom;
     const auto placed = [&](int top) {
         const Point topLeft = ClampIntoArea({target.x - body.width / 2, top}, windowSize, workArea);
-        return Rect{topLeft.x, topLeft.y, topLeft.x + windowSize.width, topLeft.y + windowSize.height};
+        return Rect{topLeft.x, topLeft.y, topLeft.x + windowSize.width,
+                    topLeft.y + windowSize.height};
     };
     const bool fitsAbove = aboveTop >= workArea.top && !placed(aboveTop).Intersects(keepClear);
     const bool fitsBelow = belowTop + windowHeight <= workArea.bottom &&

@@ -1,0 +1,26 @@
+// One window procedure for every class whose object handles its own window's messages.
+#pragma once
+
+#include <windows.h>
+
+namespace win32util {
+
+// The object is CreateWindowExW's last argument. The procedure stores the window in the
+// object's `Handle` member and forwards every message to its `OnMessage`, the last one
+// (WM_NCDESTROY) included; the class names its private members here from inside itself.
+template <class T, HWND T::*Handle, LRESULT (T::*OnMessage)(UINT, WPARAM, LPARAM)>
+LRESULT CALLBACK ForwardingWindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                      LPARAM lParam) noexcept {
+    auto* self = reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        self = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->*Handle = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    }
+    return self ? (self->*OnMessage)(message, wParam, lParam)
+                : DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace win32util
