@@ -63,7 +63,9 @@ int main() {
         return 1;
     }
     HWND notepad = nullptr;
-    WaitUntil([&] { return (notepad = FindWindowW(L"Notepad", nullptr)) != nullptr; }, 20s);
+    WaitUntil(
+        [&] { return (notepad = e2e::VisibleWindowOf(notepadProcess.dwProcessId, L"Notepad")); },
+        20s);
     HWND edit = FindWindowExW(notepad, nullptr, L"Edit", nullptr);
     const wchar_t text[] = L"The quick brown fox jumps over the lazy dog.";
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));

@@ -34,7 +34,8 @@ bool YieldToMessages();
 // What a copy needs to know besides the target: when to give up.
 struct CopyOptions {
     HWND clipboardOwner = nullptr;
-    std::chrono::milliseconds activationBound = 1000ms;
+    // Activation costs nothing when it works at once; a loaded machine may need longer.
+    std::chrono::milliseconds activationBound = 2000ms;
     std::chrono::milliseconds copyBound = 1000ms;
     std::chrono::milliseconds clipboardOpenBound = 500ms;
     // Asked after every message processed; true ends the copy early (nothing is read).

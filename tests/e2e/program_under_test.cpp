@@ -96,7 +96,11 @@ bool ProgramUnderTest::Start() {
 }
 
 HWND ProgramUnderTest::FindWindowOfClass(const wchar_t* className) const {
-    Search search{process_.dwProcessId, className, nullptr};
+    return VisibleWindowOf(process_.dwProcessId, className);
+}
+
+HWND VisibleWindowOf(DWORD processId, const wchar_t* className) {
+    Search search{processId, className, nullptr};
     EnumWindows(StopAtWindowOfClass, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

@@ -46,6 +46,9 @@ private:
     HWND main_ = nullptr;
 };
 
+// A visible top-level window of that process with this class, or null.
+HWND VisibleWindowOf(DWORD processId, const wchar_t* className);
+
 // Waits, pumping this thread's messages, until `done` holds or `timeout` passes.
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s);
 

@@ -19,9 +19,13 @@ public:
         STARTUPINFOW startup{sizeof(startup)};
         if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                            &startup, &process_)) {
-            WaitUntil([this] { return (main_ = FindWindowW(L"Notepad", nullptr)) != nullptr; },
-                      20s);
-            edit_ = FindWindowExW(main_, nullptr, L"Edit", nullptr);
+            // This notepad's window: one of an earlier test may still be closing.
+            WaitUntil(
+                [this] {
+                    main_ = VisibleWindowOf(process_.dwProcessId, L"Notepad");
+                    return main_ && (edit_ = FindWindowExW(main_, nullptr, L"Edit", nullptr));
+                },
+                20s);
         }
     }
     ~Notepad() {
