@@ -1,13 +1,16 @@
-// The About box, opened modelessly on this thread; its keyboard goes through
-// PreTranslateMessage as in the program's message loop.
+// The About box, opened modelessly on this thread with its keyboard handled as in the program's
+// message loop; and the System Info tool it starts, found through registry values written here.
 #include "about/frm_about.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <optional>
 #include <string>
 
+#include "about/sys_info.h"
 #include "dialog_test_support.h"
 #include "resources/dialogs_resource.h"
 #include "shell/app_title.h"
@@ -15,13 +18,15 @@
 namespace vocalinka {
 namespace {
 
-using test::Text;
 using namespace std::chrono_literals;
 
-// Registry rows that name nothing, so that System Info always ends in the message.
-SysInfoLocations NowhereLocations() {
-    const std::wstring key = L"Software\\VocalinkaTest-nowhere";
-    return {{HKEY_CURRENT_USER, key, L"PATH"}, {HKEY_CURRENT_USER, key, L"MSINFO"}};
+// Stands in for the tool: a program without version information that leaves
+// "<its path>.ran" behind when it runs.
+std::wstring MarkerProgram() {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const auto tests = std::filesystem::path(self).parent_path().parent_path();
+    return (tests / L"helpers" / L"marker_program.exe").wstring();
 }
 
 class AboutBox : public testing::Test {
@@ -38,35 +43,28 @@ protected:
     }
 
     UniqueWindow owner_ = test::MakeOwnerWindow();
-    frmAbout about_{GetModuleHandleW(nullptr), NowhereLocations()};
+    frmAbout about_{GetModuleHandleW(nullptr)};
 };
 
-TEST_F(AboutBox, FillsItsCaptionsAtEveryOpeningAndLeavesTheOwnerUsable) {
+TEST_F(AboutBox, FillsItsCaptionsAtEveryOpening) {
     for (int opening = 0; opening < 2; ++opening) {
         ASSERT_TRUE(Open());
         test::ExpectDialogFrame(about_.Handle(), owner_.get(), L"About Vocalinka 'Parlemot'");
-        EXPECT_TRUE(IsWindowEnabled(owner_.get()));
-        EXPECT_EQ(GetFocus(), Item(IDOK));
         EXPECT_NE(SendMessageW(Item(IDC_PICICON), STM_GETICON, 0, 0), 0);
-        EXPECT_EQ(Text(Item(IDC_LBLTITLE)), kApplicationTitle);
-        EXPECT_EQ(Text(Item(IDC_LBLVERSION)), L"Version 1.0.0");
-        EXPECT_EQ(Text(Item(IDC_LBLDISCLAIMER)), L"\r\n\r\n\r\n\r\n\r\n");  // six empty lines
-        // A line naming the product and version 1.0, an empty line, a two-line notice that
-        // ends with the reservation of all rights.
-        const std::wstring description = Text(Item(IDC_LBLDESCRIPTION));
-        const auto firstBreak = description.find(L"\r\n\r\n");
-        EXPECT_NE(description.substr(0, firstBreak).find(L"Vocalinka 'Parlemot' 1.0"),
-                  std::wstring::npos);
+        EXPECT_EQ(WindowText(Item(IDC_LBLTITLE)), kApplicationTitle);
+        EXPECT_EQ(WindowText(Item(IDC_LBLDISCLAIMER)), L"\r\n\r\n\r\n\r\n\r\n");  // six empty lines
+        // It names the product and version 1.0 and ends reserving all rights.
+        const std::wstring description = WindowText(Item(IDC_LBLDESCRIPTION));
+        EXPECT_TRUE(description.starts_with(L"Vocalinka 'Parlemot' 1.0")) << description;
         EXPECT_TRUE(description.ends_with(L"\r\nAll rights reserved.")) << description;
         test::PostClick(about_.Handle(), IDOK);
         ASSERT_TRUE(Loop([this] { return about_.Handle() == nullptr; }));
     }
 }
 
-TEST_F(AboutBox, EnterEscapeAndTheCloseBoxCloseItAndTabReachesSystemInfo) {
+TEST_F(AboutBox, EnterAndTheCloseBoxCloseItAndTabReachesSystemInfo) {
     const std::function<void()> closers[] = {
         [] { test::PostKey(GetFocus(), VK_RETURN); },
-        [] { test::PostKey(GetFocus(), VK_ESCAPE); },
         [this] { PostMessageW(about_.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); },
     };
     for (const auto& close : closers) {
@@ -89,59 +87,10 @@ TEST_F(AboutBox, ShowBringsTheOpenBoxForwardRatherThanOpeningAnother) {
     EXPECT_FALSE(IsIconic(first));
 }
 
-TEST_F(AboutBox, TheAccessKeyOfSystemInfoRunsItAndTheBoxStaysOpen) {
-    ASSERT_TRUE(Open());
-    HWND message = nullptr;
-    bool dismissed = false;
-    EXPECT_TRUE(test::RunScripted(
-        [&] {
-            PostMessageW(GetFocus(), WM_CHAR, L's', 1);
-            Loop([&] { return dismissed; });
-        },
-        {test::WaitForWindow(kApplicationTitle, message), test::Do([&] {
-             EXPECT_EQ(test::MessageBoxText(message),
-                       L"System Information Is Unavailable At This Time");
-             EXPECT_EQ(GetWindow(message, GW_OWNER), about_.Handle());
-             test::PostClick(message, IDOK);
-         }),
-         [&] { return dismissed = test::FindThreadWindow(kApplicationTitle) == nullptr; }}));
-    EXPECT_NE(about_.Handle(), nullptr);
-}
-
-// Title, description and disclaimer are black, the version keeps the system colour; below the
-// description an etched rule, grey above white (at 96 DPI: rows 148, then 149 and 150).
-TEST_F(AboutBox, PaintsItsTextBlackButTheVersionAndDrawsTheEtchedRule) {
-    ASSERT_TRUE(Open());
-    HWND box = about_.Handle();
-    HDC memory = CreateCompatibleDC(nullptr);
-    for (const int id : {IDC_LBLTITLE, IDC_LBLDESCRIPTION, IDC_LBLDISCLAIMER, IDC_LBLVERSION}) {
-        SetTextColor(memory, RGB(1, 2, 3));
-        EXPECT_NE(SendMessageW(box, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(memory),
-                               reinterpret_cast<LPARAM>(Item(id))),
-                  0)
-            << id;
-        EXPECT_EQ(GetTextColor(memory),
-                  id == IDC_LBLVERSION ? GetSysColor(COLOR_WINDOWTEXT) : RGB(0, 0, 0))
-            << id;
-    }
-    DeleteDC(memory);
-    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    HDC dc = GetDC(box);
-    constexpr COLORREF kGrey = RGB(128, 128, 128), kWhite = RGB(255, 255, 255);
-    EXPECT_EQ(GetPixel(dc, 0, 148), kGrey);
-    EXPECT_EQ(GetPixel(dc, 365, 148), kGrey);
-    EXPECT_NE(GetPixel(dc, 200, 147), kGrey);
-    EXPECT_EQ(GetPixel(dc, 1, 149), kWhite);
-    EXPECT_EQ(GetPixel(dc, 200, 150), kWhite);
-    EXPECT_NE(GetPixel(dc, 0, 149), kWhite);
-    EXPECT_NE(GetPixel(dc, 200, 151), kWhite);
-    ReleaseDC(box, dc);
-}
-
 TEST_F(AboutBox, GoesAwayWithItsObject) {
     HWND box = nullptr;
     {
-        frmAbout about(GetModuleHandleW(nullptr), NowhereLocations());
+        frmAbout about(GetModuleHandleW(nullptr));
         about.Show(owner_.get());
         box = about.Handle();
         ASSERT_TRUE(IsWindow(box));
@@ -151,16 +100,113 @@ TEST_F(AboutBox, GoesAwayWithItsObject) {
 
 TEST(VersionText, ReadsTheVersionResourceOfAModule) {
     EXPECT_EQ(VersionText(GetModuleHandleW(nullptr)), L"Version 1.0.0");
-    // A module without version information: the stand-in tool of the System Info tests.
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring tool = self;
-    tool.resize(tool.find_last_of(L'\\'));
-    tool.resize(tool.find_last_of(L'\\'));
-    const win32util::UniqueModule module(LoadLibraryExW(
-        (tool + L"\\helpers\\marker_program.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    const win32util::UniqueModule module(
+        LoadLibraryExW(MarkerProgram().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(VersionText(module.get()), L"");
+}
+
+// A key of its own below HKEY_CURRENT_USER, removed with its values.
+class TestKey {
+public:
+    TestKey() { RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str()); }
+    TestKey(const TestKey&) = delete;
+    TestKey& operator=(const TestKey&) = delete;
+    ~TestKey() { RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str()); }
+
+    std::wstring Path(const std::wstring& subkey) const { return path_ + L"\\" + subkey; }
+    void SetText(const std::wstring& subkey, const wchar_t* name, const std::wstring& text,
+                 DWORD type = REG_SZ) const {
+        RegSetKeyValueW(HKEY_CURRENT_USER, Path(subkey).c_str(), name, type, text.c_str(),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
+
+private:
+    std::wstring path_ = L"Software\\VocalinkaTest-" + std::to_wstring(GetCurrentProcessId());
+};
+
+// Only what the registry read adds to CutRegistryValue: the open for reading, the buffer size,
+// and the expansion of REG_EXPAND_SZ (mended: it was returned unexpanded).
+TEST(GetKeyValue, ReadsTextExpandableTextAndNumbersUpTo1024Bytes) {
+    const TestKey key;
+    SetEnvironmentVariableW(L"VOCALINKA_TEST_FOLDER", L"C:\\Tools");
+    const DWORD number = 0x105;
+    const std::wstring fits(511, L'a');  // 1024 bytes with its NUL
+    key.SetText(L"k", L"text", L"C:\\Tools\\tool.exe");
+    key.SetText(L"k", L"expand", L"%VOCALINKA_TEST_FOLDER%\\tool.exe", REG_EXPAND_SZ);
+    RegSetKeyValueW(HKEY_CURRENT_USER, key.Path(L"k").c_str(), L"number", REG_DWORD, &number,
+                    sizeof(number));
+    key.SetText(L"k", L"fits", fits);
+    key.SetText(L"k", L"tooLong", fits + L'a');
+    const struct {
+        const wchar_t *subkey, *name;
+        std::optional<std::wstring> value;  // nothing: GetKeyValue fails
+    } cases[] = {{L"k", L"text", L"C:\\Tools\\tool.exe"}, {L"k", L"expand", L"C:\\Tools\\tool.exe"},
+                 {L"k", L"number", L"&h00000105"},        {L"k", L"fits", fits},
+                 {L"k", L"tooLong", std::nullopt},        {L"k", L"missing", std::nullopt},
+                 {L"missing", L"text", std::nullopt}};
+    for (const auto& c : cases) {
+        std::wstring value = L"left from before";
+        EXPECT_EQ(GetKeyValue(HKEY_CURRENT_USER, key.Path(c.subkey), c.name, value),
+                  c.value.has_value())
+            << c.name;
+        EXPECT_EQ(value, c.value.value_or(L"")) << c.name;
+    }
+}
+
+// The first row names the program; the second, read only when the first cannot be, names the
+// folder of MSINFO32.EXE. A first row that is read is used as it is, even when it leads nowhere.
+TEST(SysInfo, StartsTheToolOfTheFirstRowOrTheSecondOrSaysItIsUnavailable) {
+    const test::TemporaryFolder folder(L"sysinfo");
+    const auto addTool = [&](const wchar_t* name, DWORD attributes) {
+        const std::wstring path = folder.AddFolder(name) + L"\\MSINFO32.EXE";
+        EXPECT_TRUE(CopyFileW(MarkerProgram().c_str(), path.c_str(), FALSE)) << MarkerProgram();
+        SetFileAttributesW(path.c_str(), attributes);
+        return path;
+    };
+    const std::wstring spaced = addTool(L"with space", FILE_ATTRIBUTE_NORMAL);
+    const std::wstring second = addTool(L"second", FILE_ATTRIBUTE_NORMAL);
+    addTool(L"hidden", FILE_ATTRIBUTE_HIDDEN);
+    const std::wstring secondFolder = folder.Path() + L"\\second";
+    const struct {
+        std::optional<std::wstring> first, second;  // the rows' text; nothing: no row
+        std::wstring started;                       // empty: the message instead
+    } cases[] = {
+        {spaced, secondFolder, spaced},
+        {L"", secondFolder + L"\\", second},
+        {std::nullopt, folder.Path(), L""},  // a folder without the tool
+        {std::nullopt, folder.Path() + L"\\hidden", L""},
+        {folder.Path() + L"\\missing.exe", secondFolder, L""},
+    };
+    const UniqueWindow owner = test::MakeOwnerWindow();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first.value_or(L"-") + L" / " + c.second.value_or(L"-"));
+        const TestKey key;
+        if (c.first) key.SetText(L"MSINFO", L"PATH", *c.first);
+        if (c.second) key.SetText(L"Location", L"MSINFO", *c.second);
+        std::optional<std::wstring> shown;
+        HWND box = nullptr;
+        // The message, if any, opens within StartSysInfo; the steps end when it returns.
+        test::RunScripted(
+            [&] {
+                StartSysInfo(owner.get(), {{HKEY_CURRENT_USER, key.Path(L"MSINFO"), L"PATH"},
+                                           {HKEY_CURRENT_USER, key.Path(L"Location"), L"MSINFO"}});
+            },
+            {test::WaitForWindow(kApplicationTitle, box), test::Do([&] {
+                 shown = test::MessageBoxText(box);
+                 EXPECT_EQ(GetWindow(box, GW_OWNER), owner.get());
+                 test::PostClick(box, IDOK);
+             })},
+            5s);
+        if (c.started.empty()) {
+            EXPECT_EQ(shown, kSysInfoUnavailable);
+            continue;
+        }
+        EXPECT_FALSE(shown.has_value());
+        // Once the tool has left its marker and let go of it.
+        const std::wstring marker = c.started + L".ran";
+        EXPECT_TRUE(test::PumpUntil([&] { return DeleteFileW(marker.c_str()) != FALSE; }));
+    }
 }
 
 }  // namespace

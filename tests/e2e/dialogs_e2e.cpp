@@ -1,13 +1,12 @@
 // The settings dialogs and the About box of the running program, opened through the pop-up
 // menu and its access keys and driven with real keys and mouse presses from outside.
 #include <windows.h>
-// After windows.h, which it needs.
-#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <optional>
+#include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -30,14 +29,13 @@ std::string HandWritten(const std::string& speed, const std::string& pitch) {
     return "Character=Merlin\nLanguage=English\nSpeed=" + speed + "\nPitch=" + pitch + "\n";
 }
 
-int SliderPosition(HWND slider) {
-    return static_cast<int>(SendMessageW(slider, TBM_GETPOS, 0, 0));
+void PressKeys(std::initializer_list<WORD> keys) {
+    for (const WORD key : keys) PressKey(key);
 }
 
 std::vector<std::wstring> ListEntries(HWND list) {
     std::vector<std::wstring> entries;
-    const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
+    for (LRESULT i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
         wchar_t text[MAX_PATH] = {};
         SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
         entries.emplace_back(text);
@@ -47,8 +45,7 @@ std::vector<std::wstring> ListEntries(HWND list) {
 
 class DialogsE2E : public testing::Test {
 protected:
-    // Starts the program on a hand-written profile, chooses a menu command and waits for the
-    // window it opens.
+    // Starts the program on this profile, chooses a menu command and waits for its window.
     HWND StartAndOpen(const std::string& profile, WORD accessKey, const wchar_t* caption) {
         program_.WriteProfile(profile);
         if (!program_.Start() || !program_.ChooseMenuCommand(accessKey)) return nullptr;
@@ -60,32 +57,36 @@ protected:
     bool FocusOn(HWND dialog, HWND control) {
         return WaitUntil([&] { return FocusedWindowOf(dialog) == control; });
     }
-    // The profile once the program has written it after a dialog, compared as it stands.
-    bool ProfileBecomes(const std::string& bytes) {
-        return WaitUntil([&] { return program_.ReadProfile() == bytes; });
+    void ExpectProfileBecomes(const std::string& bytes) {
+        EXPECT_TRUE(WaitUntil([&] { return program_.ReadProfile() == bytes; }))
+            << program_.ReadProfile().value_or("<none>");
     }
 
     ProgramUnderTest program_;
 };
 
-TEST_F(DialogsE2E, SpeechConfigurationIsModalAndCancelRewritesTheProfileUnchanged) {
-    HWND dialog = StartAndOpen(HandWritten("200", "300"), 'P', L"Speech Configuration");
+// A refused speed gives the range message and the dialog stays; Escape then stores nothing,
+// even after a slider moved, and the profile is rewritten as it stood.
+TEST_F(DialogsE2E, SpeechConfigurationIsModalRefusesASpeedOf300AndEscapeStoresNothing) {
+    HWND dialog = StartAndOpen(HandWritten("300", "300"), 'P', L"Speech Configuration");
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), program_.MainWindow());
     EXPECT_FALSE(IsWindowEnabled(program_.MainWindow()));
     EXPECT_TRUE(FocusOn(dialog, GetDlgItem(dialog, IDOK)));
-    EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TXTSPEED)), L"200");
+    EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TXTSPEED)), L"300");
     EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_LBLPITCH)), L"300");
-    EXPECT_EQ(SliderPosition(GetDlgItem(dialog, IDC_SLDSPEED)), 200);
-    EXPECT_EQ(SliderPosition(GetDlgItem(dialog, IDC_SLDPITCH)), 300);
-    PressKey(VK_TAB);
-    PressKey(VK_TAB);
-    PressKey(VK_END);
-    PressKey(VK_ESCAPE);
+    PressKey(VK_RETURN);
+    HWND message = program_.WaitForWindowWithCaption(L"Configuration Error");
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(TextOf(GetDlgItem(message, 0xFFFF)),
+              L"Talking speed out of range.\r\nPlease select a number from 50 - 250.");
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(Gone(message));
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    PressKeys({VK_TAB, VK_TAB, VK_HOME, VK_ESCAPE});  // OK, Cancel, then the speed slider
     EXPECT_TRUE(Gone(dialog));
     EXPECT_TRUE(IsWindowEnabled(program_.MainWindow()));
-    EXPECT_TRUE(ProfileBecomes(Profile("Merlin", "English", "200", "300")))
-        << program_.ReadProfile().value_or("<none>");
+    ExpectProfileBecomes(Profile("Merlin", "English", "300", "300"));
 }
 
 TEST_F(DialogsE2E, SlidersMovedByKeyboardAndMouseThenOkWriteTheProfile) {
@@ -95,10 +96,9 @@ TEST_F(DialogsE2E, SlidersMovedByKeyboardAndMouseThenOkWriteTheProfile) {
     HWND speedLabel = GetDlgItem(dialog, IDC_TXTSPEED);
     HWND pitchLabel = GetDlgItem(dialog, IDC_LBLPITCH);
 
-    PressKey(VK_TAB);  // OK, Cancel, then the speed slider
-    PressKey(VK_TAB);
+    PressKeys({VK_TAB, VK_TAB});
     ASSERT_TRUE(FocusOn(dialog, speed));
-    for (int i = 0; i < 3; ++i) PressKey(VK_RIGHT);
+    PressKeys({VK_RIGHT, VK_RIGHT, VK_RIGHT});
     EXPECT_TRUE(WaitUntil([&] { return TextOf(speedLabel) == L"130"; })) << TextOf(speedLabel);
 
     // A click on the channel right of the thumb moves it a large step.
@@ -107,37 +107,15 @@ TEST_F(DialogsE2E, SlidersMovedByKeyboardAndMouseThenOkWriteTheProfile) {
     PressMouse({track.right - 8, (track.top + track.bottom) / 2}, MOUSEEVENTF_LEFTDOWN,
                MOUSEEVENTF_LEFTUP);
     EXPECT_TRUE(WaitUntil([&] { return TextOf(speedLabel) == L"135"; })) << TextOf(speedLabel);
-    EXPECT_EQ(SliderPosition(speed), 135);
 
-    // The pitch by keyboard alone: its label follows, and OK stores what it shows.
     PressKey(VK_TAB);
     ASSERT_TRUE(FocusOn(dialog, GetDlgItem(dialog, IDC_SLDPITCH)));
-    PressKey(VK_LEFT);
-    PressKey(VK_LEFT);
+    PressKeys({VK_LEFT, VK_LEFT});
     EXPECT_TRUE(WaitUntil([&] { return TextOf(pitchLabel) == L"125"; })) << TextOf(pitchLabel);
 
     PressKey(VK_RETURN);
     EXPECT_TRUE(Gone(dialog));
-    EXPECT_TRUE(ProfileBecomes(Profile("Merlin", "English", "135", "125")))
-        << program_.ReadProfile().value_or("<none>");
-}
-
-TEST_F(DialogsE2E, AStoredSpeedOf300GivesTheRangeMessage) {
-    HWND dialog = StartAndOpen(HandWritten("300", "127"), 'P', L"Speech Configuration");
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TXTSPEED)), L"300");
-    EXPECT_EQ(SliderPosition(GetDlgItem(dialog, IDC_SLDSPEED)), 250);
-    PressKey(VK_RETURN);
-    HWND message = program_.WaitForWindowWithCaption(L"Configuration Error");
-    ASSERT_NE(message, nullptr);
-    EXPECT_EQ(TextOf(GetDlgItem(message, 0xFFFF)),
-              L"Talking speed out of range.\r\nPlease select a number from 50 - 250.");
-    PressKey(VK_RETURN);
-    EXPECT_TRUE(Gone(message));
-    EXPECT_TRUE(IsWindowVisible(dialog));
-    PressKey(VK_ESCAPE);
-    EXPECT_TRUE(Gone(dialog));
-    EXPECT_TRUE(ProfileBecomes(Profile("Merlin", "English", "300", "127")));
+    ExpectProfileBecomes(Profile("Merlin", "English", "135", "125"));
 }
 
 // The choosers read the prefix's Agent folders, and the program stores what OK takes: the
@@ -145,16 +123,10 @@ TEST_F(DialogsE2E, AStoredSpeedOf300GivesTheRangeMessage) {
 TEST_F(DialogsE2E, TheChoosersOfferWhatIsInstalledAndOkStoresTheChoice) {
     const struct {
         WORD accessKey;
-        const wchar_t* caption;
         int listId;
-        const wchar_t* installed;  // laid out in the prefix by the test script
-        std::string (*profileFor)(const std::string& chosen);
-    } choosers[] = {
-        {'C', L"Select Character", IDC_LSTCHAR, L"Merlin",
-         [](const std::string& chosen) { return Profile(chosen, "English", "127", "127"); }},
-        {'S', L"Select Language", IDC_LSTLANGUAGE, L"French",
-         [](const std::string& chosen) { return Profile("Merlin", chosen, "127", "127"); }},
-    };
+        const wchar_t *caption, *installed;  // laid out in the prefix by the test script
+    } choosers[] = {{'C', IDC_LSTCHAR, L"Select Character", L"Merlin"},
+                    {'S', IDC_LSTLANGUAGE, L"Select Language", L"French"}};
     for (const auto& c : choosers) {
         ProgramUnderTest program;
         program.WriteProfile(HandWritten("127", "127"));
@@ -164,40 +136,37 @@ TEST_F(DialogsE2E, TheChoosersOfferWhatIsInstalledAndOkStoresTheChoice) {
         HWND list = GetDlgItem(dialog, c.listId);
         const std::vector<std::wstring> entries = ListEntries(list);
         ASSERT_NE(std::find(entries.begin(), entries.end(), c.installed), entries.end());
-        EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0) << c.caption;
         EXPECT_TRUE(FocusOn(dialog, list)) << c.caption;
-        // The last entry, chosen with the keyboard.
-        PressKey(VK_END);
-        PressKey(VK_RETURN);
+        PressKeys({VK_END, VK_RETURN});  // the last entry
         EXPECT_TRUE(Gone(dialog)) << c.caption;
-        const std::string expected = c.profileFor(vocalinka::WideToUtf8(entries.back()));
+        const std::string chosen = vocalinka::WideToUtf8(entries.back());
+        const std::string expected = c.listId == IDC_LSTCHAR
+                                         ? Profile(chosen, "English", "127", "127")
+                                         : Profile("Merlin", chosen, "127", "127");
         EXPECT_TRUE(WaitUntil([&] { return program.ReadProfile() == expected; }))
             << program.ReadProfile().value_or("<none>");
     }
 }
 
-// The two registry rows of the system information tool in the prefix, set for one test; their
-// values are put back as they were.
+// The two registry rows of the system information tool in the prefix, set for one test and
+// put back as they were.
 class SysInfoRows {
 public:
     SysInfoRows() {
         for (Row& row : rows_) {
-            DWORD size = sizeof(row.before);
             row.existed =
                 RegGetValueW(HKEY_LOCAL_MACHINE, row.key, row.value, RRF_RT_ANY | RRF_NOEXPAND,
-                             &row.type, row.before, &size) == ERROR_SUCCESS;
-            row.size = size;
+                             &row.type, row.before, &row.size) == ERROR_SUCCESS;
         }
     }
     SysInfoRows(const SysInfoRows&) = delete;
     SysInfoRows& operator=(const SysInfoRows&) = delete;
     ~SysInfoRows() {
         for (const Row& row : rows_) {
+            RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, row.key, row.value);
             if (row.existed) {
                 RegSetKeyValueW(HKEY_LOCAL_MACHINE, row.key, row.value, row.type, row.before,
                                 row.size);
-            } else {
-                RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, row.key, row.value);
             }
         }
     }
@@ -212,12 +181,11 @@ public:
 
 private:
     struct Row {
-        const wchar_t* key;
-        const wchar_t* value;
+        const wchar_t *key, *value;
         bool existed = false;
         DWORD type = REG_NONE;
         BYTE before[2048] = {};
-        DWORD size = 0;
+        DWORD size = sizeof(before);
     };
     Row rows_[2] = {{L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", L"PATH"},
                     {L"SOFTWARE\\Microsoft\\Shared Tools Location", L"MSINFO"}};
@@ -226,10 +194,8 @@ private:
 bool CopyMarkerProgram(const std::wstring& to) {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path = self;
-    path.resize(path.find_last_of(L'\\'));  // tests\e2e
-    path.resize(path.find_last_of(L'\\'));  // tests
-    return CopyFileW((path + L"\\helpers\\marker_program.exe").c_str(), to.c_str(), FALSE);
+    const auto tests = std::filesystem::path(self).parent_path().parent_path();
+    return CopyFileW((tests / L"helpers" / L"marker_program.exe").c_str(), to.c_str(), FALSE);
 }
 
 bool FileAppears(const std::wstring& path) {

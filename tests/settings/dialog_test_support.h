@@ -1,14 +1,19 @@
-// Helpers for the dialog tests: driving a modal window from a timer on the test's own thread,
-// and reading windows.
+// Helpers for the dialog tests: modal windows driven from a timer on the test's own thread.
 #pragma once
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
+#include "settings/dialog_window.h"
 #include "shell/win32_util.h"
 
 namespace vocalinka::test {
@@ -17,62 +22,173 @@ using namespace std::chrono_literals;
 
 // One step of a script: true when done, false to be tried again at the next tick.
 using Step = std::function<bool()>;
-// A step that does `action` once.
-Step Do(std::function<void()> action);
+inline Step Do(std::function<void()> action) {
+    return [action = std::move(action)] {
+        action();
+        return true;
+    };
+}
+
+struct Script {
+    std::vector<Step> steps;
+    std::size_t next = 0;
+    std::chrono::steady_clock::time_point deadline;
+    bool busy = false;  // a step's own modal loop runs the timer again: no step within a step
+    bool timedOut = false;
+};
+inline thread_local Script* currentScript = nullptr;
+
+inline void CALLBACK PlayNextStep(HWND, UINT, UINT_PTR, DWORD) {
+    Script* script = currentScript;
+    if (!script || script->busy) return;
+    script->busy = true;
+    if (script->next < script->steps.size() && script->steps[script->next]()) ++script->next;
+    // Past the deadline each tick closes the active dialog, so that `run` returns.
+    wchar_t name[8] = {};
+    HWND active = GetActiveWindow();
+    if (std::chrono::steady_clock::now() > script->deadline && GetClassNameW(active, name, 8) &&
+        wcscmp(name, L"#32770") == 0) {
+        script->timedOut = true;
+        PostMessageW(active, WM_CLOSE, 0, 0);
+    }
+    script->busy = false;
+}
 
 // Calls `run`, which opens a modal window and returns once it is closed, while the steps play
-// one after another from a timer on this thread. A step that opens a modal window of its own
-// must do so by posting, so that the next steps can reach it. Steps end when `run` returns:
-// the last step closes the window. Should `run` not have returned after `timeout`, every
-// dialog of this thread is closed so that it does. True when every step ran in time.
-bool RunScripted(const std::function<void()>& run, std::vector<Step> steps,
-                 std::chrono::milliseconds timeout = 20s);
+// one after another from a timer on this thread; a step that opens a modal window of its own
+// must post. After `timeout` the dialogs are closed. True when every step ran in time.
+inline bool RunScripted(const std::function<void()>& run, std::vector<Step> steps,
+                        std::chrono::milliseconds timeout = 20s) {
+    Script script{std::move(steps), 0, std::chrono::steady_clock::now() + timeout};
+    Script* outer = std::exchange(currentScript, &script);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, PlayNextStep);
+    run();
+    KillTimer(nullptr, timer);
+    currentScript = outer;
+    return script.next == script.steps.size() && !script.timedOut;
+}
 
-// A step that waits for a visible window of this thread with this caption and keeps it.
-Step WaitForWindow(const wchar_t* caption, HWND& found);
 // A visible top-level window of this thread with this caption, or null.
-HWND FindThreadWindow(const wchar_t* caption);
+inline HWND FindThreadWindow(const wchar_t* caption) {
+    HWND window = FindWindowW(nullptr, caption);
+    const bool ours = GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+    return ours && IsWindowVisible(window) ? window : nullptr;
+}
 
-std::wstring Text(HWND window);
-// A control's rectangle in its parent's client coordinates.
-RECT RectInParent(HWND control);
-// Clicks a button as the user would, through the dialog's own message queue.
-void PostClick(HWND dialog, int buttonId);
-void PostKey(HWND window, WORD virtualKey);
+// Waits for such a window and keeps it.
+inline Step WaitForWindow(const wchar_t* caption, HWND& found) {
+    return [caption, &found] { return (found = FindThreadWindow(caption)) != nullptr; };
+}
 
-// The text of a message box.
-std::wstring MessageBoxText(HWND box);
+// Dispatches this thread's messages until `done` holds or `timeout` passes; those that
+// `preTranslate` handles are not dispatched, as in the program's message loop.
+inline bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s,
+                      const std::function<bool(MSG&)>& preTranslate = {}) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (preTranslate && preTranslate(msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+inline std::wstring MessageBoxText(HWND box) {
+    return WindowText(GetDlgItem(box, 0xFFFF));  // the system's id for a message box's text
+}
+
+// Input through the window's own message queue, as the user gives it.
+inline void PostClick(HWND dialog, int buttonId) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
+}
+inline void PostKey(HWND window, WORD virtualKey) {
+    PostMessageW(window, WM_KEYDOWN, virtualKey, 1);
+    PostMessageW(window, WM_KEYUP, virtualKey, static_cast<LPARAM>(0xC0000001u));
+}
 
 // The frame every dialog of the program has: its caption; sizable, with a system menu and
 // minimize and maximize boxes; a taskbar button and both icons; owned by `owner`; OK as default.
-void ExpectDialogFrame(HWND dialog, HWND owner, const std::wstring& caption);
+inline void ExpectDialogFrame(HWND dialog, HWND owner, const std::wstring& caption) {
+    EXPECT_EQ(WindowText(dialog), caption);
+    constexpr LONG kFrame =
+        WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    EXPECT_EQ(GetWindowLongW(dialog, GWL_STYLE) & kFrame, kFrame) << caption;
+    EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW) << caption;
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner) << caption;
+    EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0), 0) << caption;
+    EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0), 0) << caption;
+    EXPECT_EQ(LOWORD(SendMessageW(dialog, DM_GETDEFID, 0, 0)), IDOK) << caption;
+}
 
 // A top-level window to own the dialogs under test, as the main window owns them.
-UniqueWindow MakeOwnerWindow();
+inline UniqueWindow MakeOwnerWindow() {
+    return UniqueWindow(CreateWindowExW(0, L"STATIC", L"Owner", WS_POPUP | WS_VISIBLE, 100, 100, 40,
+                                        40, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+}
+
+// A modal dialog of the program, owned by a stand-in for the main window.
+template <class Form>
+class DialogUnderTest {
+public:
+    template <class... Args>
+    explicit DialogUnderTest(Args&&... args)
+        : form_(GetModuleHandleW(nullptr), std::forward<Args>(args)...) {}
+    // Runs it on `settings`; the steps find it open. False when a step did not run.
+    template <class Settings>
+    bool Run(Settings& settings, std::vector<Step> steps) {
+        steps.insert(steps.begin(),
+                     [this] { return (dialog_ = form_.Handle()) && IsWindowVisible(dialog_); });
+        return RunScripted([&] { form_.Run(owner_.get(), settings); }, std::move(steps));
+    }
+    HWND Dialog() const { return dialog_; }
+    HWND Owner() const { return owner_.get(); }
+    HWND Item(int id) const { return GetDlgItem(dialog_, id); }
+
+private:
+    UniqueWindow owner_ = MakeOwnerWindow();
+    Form form_;
+    HWND dialog_ = nullptr;
+};
 
 // A folder of its own below the temporary folder, removed with everything in it.
 class TemporaryFolder {
 public:
-    explicit TemporaryFolder(const std::wstring& name);
+    explicit TemporaryFolder(const std::wstring& name)
+        : path_(std::filesystem::temp_directory_path() /
+                (L"vocalinka-" + name + L"-" + std::to_wstring(GetCurrentProcessId()))) {
+        Remove();
+        std::filesystem::create_directory(path_);
+    }
     TemporaryFolder(const TemporaryFolder&) = delete;
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    ~TemporaryFolder();
-    const std::wstring& Path() const { return path_; }
-    // Creates a file below the folder, with these attributes.
-    std::wstring AddFile(const std::wstring& relativePath,
-                         DWORD attributes = FILE_ATTRIBUTE_NORMAL) const;
-    std::wstring AddFolder(const std::wstring& relativePath) const;
+    ~TemporaryFolder() { Remove(); }
+
+    std::wstring Path() const { return path_.wstring(); }
+    void AddFile(const std::wstring& name, DWORD attributes = FILE_ATTRIBUTE_NORMAL) const {
+        const UniqueFile file(CreateFileW((path_ / name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                          CREATE_ALWAYS, attributes, nullptr));
+    }
+    std::wstring AddFolder(const std::wstring& name) const {
+        std::filesystem::create_directory(path_ / name);
+        return (path_ / name).wstring();
+    }
 
 private:
-    std::wstring path_;
+    void Remove() const {
+        std::error_code error;  // read-only files too
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, error)) {
+            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+        std::filesystem::remove_all(path_, error);
+    }
+
+    std::filesystem::path path_;
 };
-
-// The names of a folder's entries in the order the file system returns them.
-std::vector<std::wstring> NamesInFolderOrder(const std::wstring& folder);
-
-// Messages of this thread, dispatched until `done` holds or `timeout` passes; those that
-// `preTranslate` handles are not dispatched, as in the program's message loop.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s,
-               const std::function<bool(MSG&)>& preTranslate = {});
 
 }  // namespace vocalinka::test

@@ -30,71 +30,28 @@ std::u16string Describe(const Utterance& utterance) {
     return out;
 }
 
-struct ParseCase {
-    const char* name;
-    std::u16string input;
-    std::u16string segments;  // as Describe writes them
-};
-
-void ExpectParses(const std::vector<ParseCase>& cases) {
-    for (const ParseCase& c : cases) {
-        EXPECT_EQ(Describe(ParseSpeechTags(c.input)), c.segments) << c.name;
-    }
-}
-
-TEST(SpeechTags, NumericTagsSetTheirValueAndClamp) {
-    ExpectParses({
+TEST(SpeechTags, TaggedTextBecomesSegments) {
+    const struct {
+        const char* name;
+        std::u16string input;
+        std::u16string segments;  // as Describe writes them
+    } cases[] = {
         {"the program's prefix", u"\\Spd=150\\\\Pit=127\\Good morning", u"[Good morning spd=150]"},
         {"names are case-insensitive", u"\\spd=90\\\\PIT=200\\\\vOl=5\\a",
          u"[a spd=90 pit=200 vol=5]"},
-        {"leading zeros", u"\\Spd=0000150\\a", u"[a spd=150]"},
         {"below range", u"\\Spd=10\\\\Pit=0\\\\Pau=0\\a", u"[a spd=50 pit=50 pau=10]"},
         {"above range", u"\\Spd=251\\\\Pit=4000000000\\\\Vol=65536\\\\Pau=99999\\a",
          u"[a spd=250 pit=400 pau=2550]"},
         {"huge number clamps, no overflow", u"\\Spd=99999999999999999999999999\\a", u"[a spd=250]"},
-        {"silent volume", u"\\Vol=0\\a", u"[a vol=0]"},
-        {"pauses add up", u"\\Pau=2000\\\\Pau=2000\\a", u"[a pau=4000]"},
-        {"a later value wins", u"\\Spd=60\\\\Spd=70\\a", u"[a spd=70]"},
-    });
-}
-
-TEST(SpeechTags, UnknownAndMalformedTagsAreDroppedSilently) {
-    for (const std::u16string input : {
-             u"\\Foo\\a", u"\\Spd=fast\\a", u"\\Spd=\\a", u"\\Spd\\a", u"\\Spd=+150\\a",
-             u"\\Spd=-5\\a", u"\\Spd=1.5\\a", u"\\Spd=\"150\"\\a", u"\\Spd=150=2\\a",
-             u"\\Spd=150x\\a", u"\\Spdx=150\\a", u"\\Spd==150\\a", u"\\Emp=1\\a", u"\\Rst=1\\a",
-             u"\\Map=\"x\"\\a", u"\\Map=1=2\\a", u"\\Map=\"x\"=\"y\"=\"z\"\\a",
-             u"\\Map=\"unclosed\\a", u"\\Chr=\"Whisper\"\\a", u"\\Ctx=\"E-mail\"\\a", u"\\Lst\\a",
-             u"\\Mrk=12\\a", u"\\Spd=１５０\\a", u"\\Spdé=150\\a"}) {
-        EXPECT_EQ(Describe(ParseSpeechTags(input)), u"[a]") << PrintToString(input);
-    }
-}
-
-TEST(SpeechTags, WhatIsNotATagIsReadAsText) {
-    ExpectParses({
-        {"spaces around the name", u"\\ Rst \\", u"[\\ Rst \\]"},
+        {"a later value wins, pauses add up", u"\\Spd=60\\\\Spd=70\\\\Pau=2000\\\\Pau=2000\\a",
+         u"[a spd=70 pau=4000]"},
         {"space before the value", u"\\Spd= 150\\a", u"[\\Spd= 150\\a]"},
         {"no closing backslash", u"text \\Spd=150", u"[text \\Spd=150]"},
-        {"backslash at the end", u"end\\", u"[end\\]"},
-        {"backslash alone", u"\\", u"[\\]"},
-        {"not a letter after it", u"\\1\\ \\\"", u"[\\1\\ \\\"]"},
         {"a sentence in quotes", u"\\Map=\"one two\"\\ok", u"[\\Map=\"one two\"\\ok]"},
         {"unclosed quotes with spaces", u"\\x\"hello world \\c\\d", u"[\\x\"hello world d]"},
-        {"the bar is a character", u"this|that", u"[this|that]"},
         {"a doubled backslash is one", u"a\\\\b\\\\\\\\", u"[a\\b\\\\]"},
-        {"an escaped tag", u"\\\\Spd=50\\\\", u"[\\Spd=50\\]"},
         {"an escape before a real tag", u"\\\\\\Spd=50\\x", u"[\\][x spd=50]"},
-    });
-    // Every attempt at a tag here fails on a quoted space, however many there are.
-    std::u16string quotes;
-    for (int i = 0; i < 20'000; ++i) quotes += u"\\a\" ";
-    EXPECT_EQ(ParseSpeechTags(quotes).ShownText(), quotes);
-}
-
-TEST(SpeechTags, SegmentsFollowChanges) {
-    ExpectParses({
         {"speed change", u"Hello \\Spd=200\\world", u"[Hello ][world spd=200]"},
-        {"a tag that changes nothing", u"a\\Spd=127\\b", u"[ab]"},
         {"a change undone", u"a\\Spd=200\\\\Spd=127\\b", u"[ab]"},
         {"a dropped tag", u"a\\Foo\\b", u"[ab]"},
         {"pause", u"a\\Pau=500\\b", u"[a][b pau=500]"},
@@ -103,39 +60,44 @@ TEST(SpeechTags, SegmentsFollowChanges) {
         {"reset", u"\\Spd=200\\\\Pit=300\\\\Vol=5\\a\\Rst\\b", u"[a spd=200 pit=300 vol=5][b]"},
         {"reset cancels emphasis, keeps a pause", u"\\Emp\\\\Pau=50\\\\Rst\\a", u"[a pau=50]"},
         {"settings last to the end", u"\\Spd=60\\a\\Pau=20\\b", u"[a spd=60][b spd=60 pau=20]"},
-        {"nothing", u"", u""},
-        {"only tags", u"\\Spd=100\\\\Pau=100\\\\Emp\\", u""},
-        {"emoji", u"\\Emp\\😀👍🏽", u"[😀👍🏽 emp]"},
         {"lone surrogate", u"a\xD800\\\\b", u"[a\xD800\\b]"},
-    });
-}
-
-TEST(SpeechTags, MapSpeaksOneTextAndShowsAnother) {
-    ExpectParses({
         {"abbreviation", u"\\Map=\"United Nations\"=\"UN\"\\ today",
          u"[UN<United Nations>][ today]"},
-        {"case-insensitive", u"\\map=\"a\"=\"b\"\\", u"[b<a>]"},
         {"escapes in quotes", u"\\Map=\"a\\\\b\"=\"say \"\"hi\"\"\"\\", u"[say \"hi\"<a\\b>]"},
-        {"each map its own segment", u"x\\Map=\"a\"=\"b\"\\\\Map=\"c\"=\"d\"\\y",
+        {"each map its own segment", u"x\\Map=\"a\"=\"b\"\\\\map=\"c\"=\"d\"\\y",
          u"[x][b<a>][d<c>][y]"},
         {"nothing shown", u"\\Map=\"psst\"=\"\"\\", u"[<psst>]"},
         {"nothing at all", u"\\Map=\"\"=\"\"\\x", u"[x]"},
         {"takes the settings and the pause", u"\\Spd=200\\\\Pau=30\\\\Map=\"a\"=\"b\"\\c",
          u"[b<a> spd=200 pau=30][c spd=200]"},
-    });
+    };
+    for (const auto& c : cases) EXPECT_EQ(Describe(ParseSpeechTags(c.input)), c.segments) << c.name;
+}
+
+TEST(SpeechTags, UnknownAndMalformedTagsAreDroppedSilently) {
+    for (const std::u16string input :
+         {u"\\Foo\\a", u"\\Spd=fast\\a", u"\\Spd=\\a", u"\\Spd\\a", u"\\Spd=+150\\a",
+          u"\\Spd=-5\\a", u"\\Spd=1.5\\a", u"\\Spd=150x\\a", u"\\Spdx=150\\a", u"\\Emp=1\\a",
+          u"\\Map=\"x\"\\a", u"\\Map=\"x\"=\"y\"=\"z\"\\a", u"\\Map=\"unclosed\\a",
+          u"\\Chr=\"Whisper\"\\a", u"\\Spd=１５０\\a", u"\\Spdé=150\\a"}) {
+        EXPECT_EQ(Describe(ParseSpeechTags(input)), u"[a]") << PrintToString(input);
+    }
+}
+
+TEST(SpeechTags, LoneQuotesAreReadAsTextHoweverMany) {
+    // Every attempt at a tag here fails on a quoted space, however many there are.
+    std::u16string quotes;
+    for (int i = 0; i < 20'000; ++i) quotes += u"\\a\" ";
+    EXPECT_EQ(ParseSpeechTags(quotes).ShownText(), quotes);
 }
 
 TEST(SpeechTags, EscapedTextIsReadAsWritten) {
-    std::vector<std::u16string> texts = {u"",      u"\\Spd=50\\ hello",     u"C:\\Users\\Ann\\",
-                                         u"\\\\\\", u"\\Map=\"a\"=\"b\"\\", u"😀\\é\\日本\xDC00"};
-    // And random texts from the characters that matter to the parser.
-    const std::u16string alphabet = u"\\\"= aS1pd\xD83D\xDE00\t";
+    // Random texts from the characters that matter to the parser.
+    const std::u16string alphabet = u"\\\"= aS1pdé\t\xD83D\xDE00\xDC00";
     std::mt19937 random(20240601);
     for (int round = 0; round < 3000; ++round) {
-        std::u16string& text = texts.emplace_back(random() % 24, u' ');
+        std::u16string text(random() % 24, u' ');
         for (char16_t& c : text) c = alphabet[random() % alphabet.size()];
-    }
-    for (const std::u16string& text : texts) {
         const std::vector<Segment> plain(text.empty() ? 0 : 1, Segment{text, text});
         EXPECT_EQ(ParseSpeechTags(EscapeSpeechText(text)).segments, plain) << PrintToString(text);
     }

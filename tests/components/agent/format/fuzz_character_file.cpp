@@ -8,22 +8,22 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace agent::format;
+    const auto require = [](bool condition) {
+        if (!condition) std::abort();
+    };
     std::vector<std::uint8_t> bytes(data, data + size);
     ParseCharacterFile(bytes);
     if (bytes.size() < 4) return 0;
     const std::uint32_t crc = Crc32(std::span(bytes).first(bytes.size() - 4));
-    for (int i = 0; i < 4; ++i)
-        bytes[bytes.size() - 4 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+    for (int i = 0; i < 4; ++i) bytes[bytes.size() - 4 + i] = std::uint8_t(crc >> (8 * i));
     const ParseResult result = ParseCharacterFile(bytes);
-    if (result.character) {
-        // What was accepted must be valid and survive being written and read again.
-        if (!ValidateCharacter(*result.character).empty()) std::abort();
-        const ParseResult again = ParseCharacterFile(WriteCharacterFile(*result.character));
-        if (!again.character || *again.character != *result.character) std::abort();
-        std::vector<std::uint8_t> frame = result.character->frames.front().bgra;
-        PasteMouth(*result.character, agent::core::Mouth::Wide, frame);
-    } else if (result.error.empty()) {
-        std::abort();
-    }
+    require(result.character || !result.error.empty());
+    if (!result.character) return 0;
+    // What was accepted is valid, survives being written and read again, and takes a mouth.
+    require(ValidateCharacter(*result.character).empty());
+    const ParseResult again = ParseCharacterFile(WriteCharacterFile(*result.character));
+    require(again.character == result.character);
+    std::vector<std::uint8_t> frame = result.character->frames.front().bgra;
+    PasteMouth(*result.character, agent::core::Mouth::Wide, frame);
     return 0;
 }

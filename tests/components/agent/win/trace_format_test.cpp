@@ -12,33 +12,23 @@ using Cases = std::pair<std::u16string, std::string>[];
 
 TEST(TraceFormatTest, TextsAreEscapedSoThatOneRequestStaysOneLine) {
     for (const auto& [text, quoted] :
-         Cases{{u"", R"("")"},
-               {u"\\Spd=150\\\\Pit=127\\Good morning", R"("\\Spd=150\\\\Pit=127\\Good morning")"},
+         Cases{{u"\\Spd=150\\\\Pit=127\\Hi", R"("\\Spd=150\\\\Pit=127\\Hi")"},
                {u"say \"hi\"", R"("say \"hi\"")"},
                {u"a\r\nb\tc", R"("a\r\nb\tc")"},
                {u"a\x01\x1B\x7F", R"("a\u0001\u001B\u007F")"},
                {u"a\u0085b\u2028c\u2029", R"("a\u0085b\u2028c\u2029")"},
                {u"x\xD800y\xDC00", R"("x\uD800y\uDC00")"},  // lone surrogates
-               {u"d\u00E9j\u00E0", "\"d\xC3\xA9j\xC3\xA0\""},
-               {u"\U0001F600", "\"\xF0\x9F\x98\x80\""},
-               {u"\u4E2D\u6587", "\"\xE4\xB8\xAD\xE6\x96\x87\""}}) {
+               {u"\u00E9\U0001F600", "\"\xC3\xA9\xF0\x9F\x98\x80\""}}) {
         EXPECT_EQ(TraceQuoted(text), quoted);
     }
-}
-
-TEST(TraceFormatTest, IdsAreBareOnlyWhenUnambiguous) {
-    for (const auto& [id, token] : Cases{{u"Merlin", "Merlin"},
-                                         {u"Ren\u00E9", "Ren\xC3\xA9"},
-                                         {u"Old Merlin", R"("Old Merlin")"},
-                                         {u"a\u00A0z", "\"a\xC2\xA0z\""},
+    for (const auto& [id, token] : Cases{{u"Ren\u00E9", "Ren\xC3\xA9"},
                                          {u"", R"("")"},
-                                         {u"a\\b", R"("a\\b")"},
-                                         {u"\"", R"("\"")"}}) {
+                                         {u"Old Merlin", R"("Old Merlin")"},
+                                         {u"a\u00A0z", "\"a\xC2\xA0z\""}}) {
         EXPECT_EQ(TraceToken(id), token);
     }
 }
 
-// A reader splitting the file at any Unicode line break must still see one line per request.
 TEST(TraceFormatTest, LinesJoinTheirPartsAndNoLineBreakOfAnyKindSurvivesInThem) {
     std::u16string everything;
     for (char16_t c = 0; c < 0x3000; ++c) everything += c;
