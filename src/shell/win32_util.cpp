@@ -1,7 +1,5 @@
 #include "shell/win32_util.h"
 
-#include "shell/twips.h"
-
 namespace vocalinka {
 
 std::wstring ProgramFolder() {
@@ -49,11 +47,6 @@ std::vector<std::wstring> FilesWithExtension(const std::wstring& folder,
     } while (FindNextFileW(find, &found));
     FindClose(find);
     return names;
-}
-
-int TwipsToPixelsForWindow(HWND window, int twips) {
-    const UINT dpi = window ? GetDpiForWindow(window) : GetDpiForSystem();
-    return TwipsToPixels(twips, dpi ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI);
 }
 
 }  // namespace vocalinka

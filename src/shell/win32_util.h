@@ -1,4 +1,4 @@
-// Small Win32 helpers of the program: its folders and the files in them, and DPI; owning
+// Small Win32 helpers of the program: its folders and the files in them; owning
 // handles and text conversion come from win32util.
 #pragma once
 
@@ -36,8 +36,5 @@ std::wstring WindowsDirectory();
 // hidden or system files, in the order the file system gives them. Names only.
 std::vector<std::wstring> FilesWithExtension(const std::wstring& folder,
                                              std::wstring_view extension);
-
-// Twips of the design become pixels at the window's DPI.
-int TwipsToPixelsForWindow(HWND window, int twips);
 
 }  // namespace vocalinka

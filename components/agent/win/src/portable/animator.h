@@ -65,10 +65,9 @@ public:
     // Stops whatever plays; no callback of the current animation runs afterwards.
     void Halt();
 
-    enum class State { Still, Showing, Idling, Speaking, Hiding };
-    State CurrentState() const noexcept { return state_; }
-
 private:
+    enum class State { Still, Showing, Idling, Speaking, Hiding };
+
     void PlaySteps(const Animation& steps, std::size_t index, std::function<void()> done);
     void RestThenBlink();
     void SpeakStep(std::size_t index);
