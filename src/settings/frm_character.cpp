@@ -4,6 +4,7 @@
 
 #include "resources/dialogs_resource.h"
 #include "settings/agent_files.h"
+#include "speech/character_win.h"
 
 namespace vocalinka {
 namespace {
@@ -21,8 +22,6 @@ frmCharacter::frmCharacter(HINSTANCE instance, std::wstring folder)
     : ListChooser(instance, IDD_CHARACTER, kDesign, IDC_LSTCHAR, std::move(folder), L".acs",
                   CharacterNameOf, &ProfileSettings::Character) {}
 
-std::wstring frmCharacter::InstalledFolder() {
-    return WindowsDirectory() + L"\\Msagent\\Chars";
-}
+std::wstring frmCharacter::InstalledFolder() { return CharacterFolder(WindowsDirectory()); }
 
 }  // namespace vocalinka
