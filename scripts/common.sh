@@ -27,8 +27,9 @@ ensure_tools() {
     command -v wine >/dev/null || need+=(wine)
     [ -x /usr/lib/wine/wine64 ] || command -v wine64 >/dev/null || need+=(wine64)
     command -v Xvfb >/dev/null || need+=(xvfb)
+    command -v xdpyinfo >/dev/null || need+=(x11-utils)
     command -v xwd >/dev/null || need+=(x11-apps)
-    command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick || need+=(imagemagick)
+    dpkg -s imagemagick >/dev/null 2>&1 || need+=(imagemagick)
     if [ ${#need[@]} -gt 0 ]; then
         say "installing: ${need[*]}"
         if [ "$(id -u)" -ne 0 ]; then
