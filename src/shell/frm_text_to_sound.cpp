@@ -102,6 +102,9 @@ void frmTextToSound::Create(HWND owner) {
     Form_Load();
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     UpdateWindow(hwnd_);
+    // The button is on screen at once, with the busy picture of the greeting to come; the
+    // character follows before any message, a click included, is handled.
+    StartCharacter();
 }
 
 LRESULT frmTextToSound::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -195,7 +198,7 @@ void frmTextToSound::Form_Initialize() {
 void frmTextToSound::Form_Load() {
     LoadProfile();
     SetTopMostWindow(hwnd_, true);
-    StartCharacter();
+    ShowPicture(Image2_);
 }
 
 void frmTextToSound::StartCharacter() {
@@ -214,7 +217,6 @@ void frmTextToSound::StartCharacter() {
                                                      ToU16(GreetingDate(*language))))
                                      .c_str());
     }
-    ShowPicture(Image2_);
     CurrentCharacter_->Show();
     // The greeting is spoken as written: a name such as DOMAIN\anna holds no speech tags.
     CurrentCharacter_->Speak(ToWide(agent::core::EscapeSpeechText(ToU16(ControlText(TextBox_)))));

@@ -25,7 +25,8 @@ public:
     frmTextToSound& operator=(const frmTextToSound&) = delete;
     ~frmTextToSound();
 
-    // Creates the window owned by `owner`, loads it, places it and shows it.
+    // Creates the window owned by `owner`, loads it, places it, shows it and starts the
+    // character. Throws when no character can be loaded.
     void Create(HWND owner);
 
     HWND Handle() const { return hwnd_; }
