@@ -252,15 +252,8 @@ void BalloonWindow::Render() {
 
     if (!surfaceDc_) surfaceDc_.reset(CreateCompatibleDC(nullptr));
     if (!surface_ || surfaceSize_ != size) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = size.width;
-        info.bmiHeader.biHeight = -size.height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        UniqueBitmap bitmap = CreateLayeredSurface(size.width, size.height, bits);
         if (!bitmap) return;
         SelectObject(surfaceDc_.get(), bitmap.get());
         surface_ = std::move(bitmap);

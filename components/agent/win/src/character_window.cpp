@@ -197,15 +197,8 @@ void CharacterWindow::Draw() {
     if (pixels.size() != static_cast<std::size_t>(size_.width) * size_.height * 4) return;
     if (!memoryDc_) memoryDc_.reset(CreateCompatibleDC(nullptr));
     if (!surface_ || surfaceSize_ != size_) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = size_.width;
-        info.bmiHeader.biHeight = -size_.height;  // top-down, as the frames are stored
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        UniqueBitmap bitmap = CreateLayeredSurface(size_.width, size_.height, bits);
         if (!bitmap) return;
         SelectObject(memoryDc_.get(), bitmap.get());
         surface_ = std::move(bitmap);  // the old one is no longer selected: freed safely

@@ -27,6 +27,10 @@ using win32util::UniqueWindow;
 using win32util::Utf8ToWide;
 using win32util::WideToUtf8;
 
+// A 32-bit top-down DIB section (premultiplied BGRA, rows as the frames store them) for
+// UpdateLayeredWindow; `bits` receives its pixels. Null on failure.
+UniqueBitmap CreateLayeredSurface(int width, int height, void*& bits);
+
 // Registers a window class of this module once; later calls for the same name do nothing.
 void RegisterWindowClass(const wchar_t* name, WNDPROC proc);
 
