@@ -38,7 +38,9 @@ run_suite() {
     if [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
     if [ "$failed" -gt 0 ]; then
         echo "  $name: $passed passed, $failed failed (log: $log)"
-        grep -E '^\[  FAILED  \]|Failure$' "$log" | head -20 | sed 's/^/    /'
+        # Where each check failed and what it saw; Wine's programs end lines with CR LF.
+        tr -d '\r' <"$log" | grep -E '^\[  FAILED  \] .* \([0-9]+ ms\)$' | sed 's/^/    /'
+        tr -d '\r' <"$log" | grep -E -A4 ': Failure$' | head -60 | sed 's/^/    /'
     else
         echo "  $name: $passed passed"
     fi

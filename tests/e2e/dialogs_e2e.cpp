@@ -49,7 +49,7 @@ protected:
     HWND StartAndOpen(const std::string& profile, WORD accessKey, const wchar_t* caption) {
         program_.WriteProfile(profile);
         if (!program_.Start() || !program_.ChooseMenuCommand(accessKey)) return nullptr;
-        return program_.WaitForWindowWithCaption(caption);
+        return program_.WaitForFocusedWindowWithCaption(caption);
     }
     bool Gone(HWND window) {
         return WaitUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); });
@@ -76,7 +76,7 @@ TEST_F(DialogsE2E, SpeechConfigurationIsModalRefusesASpeedOf300AndEscapeStoresNo
     EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TXTSPEED)), L"300");
     EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_LBLPITCH)), L"300");
     PressKey(VK_RETURN);
-    HWND message = program_.WaitForWindowWithCaption(L"Configuration Error");
+    HWND message = program_.WaitForFocusedWindowWithCaption(L"Configuration Error");
     ASSERT_NE(message, nullptr);
     EXPECT_EQ(TextOf(GetDlgItem(message, 0xFFFF)),
               L"Talking speed out of range.\r\nPlease select a number from 50 - 250.");
@@ -131,7 +131,7 @@ TEST_F(DialogsE2E, TheChoosersOfferWhatIsInstalledAndOkStoresTheChoice) {
         ProgramUnderTest program;
         program.WriteProfile(HandWritten("127", "127"));
         ASSERT_TRUE(program.Start() && program.ChooseMenuCommand(c.accessKey));
-        HWND dialog = program.WaitForWindowWithCaption(c.caption);
+        HWND dialog = program.WaitForFocusedWindowWithCaption(c.caption);
         ASSERT_NE(dialog, nullptr) << c.caption;
         HWND list = GetDlgItem(dialog, c.listId);
         const std::vector<std::wstring> entries = ListEntries(list);
@@ -229,7 +229,7 @@ TEST_F(DialogsE2E, AboutIsModelessAndSystemInfoTriesTheFirstRowThenTheSecond) {
 
     rows.Set(1, program_.Folder() + L"\\nowhere");
     PressMouse(button, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
-    HWND message = program_.WaitForWindowWithCaption(L"Vocalinka 'Parlemot'");
+    HWND message = program_.WaitForFocusedWindowWithCaption(L"Vocalinka 'Parlemot'");
     ASSERT_NE(message, nullptr);
     EXPECT_EQ(TextOf(GetDlgItem(message, 0xFFFF)),
               L"System Information Is Unavailable At This Time");

@@ -105,15 +105,16 @@ HWND VisibleWindowOf(DWORD processId, const wchar_t* className) {
     return search.found;
 }
 
-HWND ProgramUnderTest::WaitForWindowWithCaption(const std::wstring& caption,
-                                                std::chrono::milliseconds timeout) const {
+HWND ProgramUnderTest::WaitForFocusedWindowWithCaption(const std::wstring& caption,
+                                                       std::chrono::milliseconds timeout) const {
     struct Search {
         DWORD processId;
         const std::wstring* caption;
         HWND found;
     } search{process_.dwProcessId, &caption, nullptr};
-    WaitUntil(
+    const bool focused = WaitUntil(
         [&] {
+            search.found = nullptr;
             EnumWindows(
                 [](HWND window, LPARAM data) -> BOOL {
                     auto* s = reinterpret_cast<Search*>(data);
@@ -127,10 +128,11 @@ HWND ProgramUnderTest::WaitForWindowWithCaption(const std::wstring& caption,
                     return TRUE;
                 },
                 reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+            const HWND focus = search.found ? FocusedWindowOf(search.found) : nullptr;
+            return focus && (focus == search.found || IsChild(search.found, focus));
         },
         timeout);
-    return search.found;
+    return focused ? search.found : nullptr;
 }
 
 bool ProgramUnderTest::ChooseMenuCommand(WORD accessKey) const {

@@ -31,8 +31,9 @@ public:
     DWORD ProcessId() const { return process_.dwProcessId; }
     // A visible top-level window of the program with this class, or null.
     HWND FindWindowOfClass(const wchar_t* className) const;
-    // A visible top-level window of the program with this caption, once there; null on time-out.
-    HWND WaitForWindowWithCaption(const std::wstring& caption,
+    // A visible top-level window of the program with this caption, once it holds the keyboard
+    // focus (keys pressed before would reach the window that had it); null on time-out.
+    HWND WaitForFocusedWindowWithCaption(const std::wstring& caption,
                                   std::chrono::milliseconds timeout = 10s) const;
     // Opens the pop-up menu with a right press on the picture button and chooses a command
     // with its access key; false when the menu did not open.
