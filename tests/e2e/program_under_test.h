@@ -34,7 +34,7 @@ public:
     // A visible top-level window of the program with this caption, once it holds the keyboard
     // focus (keys pressed before would reach the window that had it); null on time-out.
     HWND WaitForFocusedWindowWithCaption(const std::wstring& caption,
-                                  std::chrono::milliseconds timeout = 10s) const;
+                                         std::chrono::milliseconds timeout = 10s) const;
     // Opens the pop-up menu with a right press on the picture button and chooses a command
     // with its access key; false when the menu did not open.
     bool ChooseMenuCommand(WORD accessKey) const;

@@ -6,11 +6,15 @@
 
 #include <string>
 
+#include "clipboard_text.h"
 #include "program_under_test.h"
 #include "trace_reader.h"
 
 namespace e2e {
 namespace {
+
+using test_clipboard::ClipboardText;
+using test_clipboard::SetClipboardText;
 
 class Notepad {
 public:
@@ -50,28 +54,6 @@ private:
     HWND main_ = nullptr;
     HWND edit_ = nullptr;
 };
-
-void SetClipboardText(const std::wstring& text) {
-    if (!OpenClipboard(nullptr)) return;
-    EmptyClipboard();
-    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    memcpy(GlobalLock(memory), text.c_str(), bytes);
-    GlobalUnlock(memory);
-    SetClipboardData(CF_UNICODETEXT, memory);
-    CloseClipboard();
-}
-
-std::wstring ClipboardText() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return L"<locked>";
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        text = static_cast<const wchar_t*>(GlobalLock(data));
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
 
 class ReadingE2E : public testing::Test {
 protected:
@@ -147,7 +129,7 @@ TEST_F(ReadingE2E, ReadsTheSelectionInAnyScriptWithTheProfilesSpeedAndPitch) {
     for (const std::wstring& text :
          {std::wstring(L"Good morning, reader."), std::wstring(L"Où êtes-vous ? À bientôt, Zoë."),
           std::wstring(L"Καλημέρα κόσμε, 你好世界 🌍"), std::wstring(L"C:\\Spd=50\\ stays text")}) {
-        SetClipboardText(L"the user's own clipboard");
+        ASSERT_TRUE(SetClipboardText(L"the user's own clipboard"));
         notepad_.Select(text, true);
         Click();
         ASSERT_TRUE(WaitForCount("request", "Speak", ++speaks)) << "no reading of " << text.size();
@@ -174,7 +156,7 @@ TEST_F(ReadingE2E, NoSelectionSpeaksNothingAndShowsTheIdlePicture) {
     StartProgram();
     WaitForGreetingToEnd();
     const std::size_t speaks = Count("request", "Speak");
-    SetClipboardText(L"kept");
+    ASSERT_TRUE(SetClipboardText(L"kept"));
     notepad_.Select(L"nothing is selected", false);
     Click();
     EXPECT_TRUE(WaitUntil([&] { return Busy(); }, 1s));

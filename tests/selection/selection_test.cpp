@@ -4,6 +4,7 @@
 #include <string>
 #include <thread>
 
+#include "clipboard_text.h"
 #include "selection/selection_win.h"
 #include "shell/app_title.h"
 #include "shell/win32_util.h"
@@ -11,6 +12,8 @@
 namespace vocalinka {
 namespace {
 
+using test_clipboard::ClipboardText;
+using test_clipboard::SetClipboardText;
 using UniqueWindow = Unique<HWND, DestroyWindow>;
 
 UniqueWindow Window(const wchar_t* title, DWORD exStyle = 0, HWND owner = nullptr,
@@ -49,32 +52,9 @@ TEST(TargetSearch, WindowsThatAreGoneHaveNoTitle) {
     EXPECT_EQ(GetWindowTitle(nullptr), L"");
 }
 
-// The clipboard as the user left it, written and read directly.
-void SetClipboardText(const std::wstring& text) {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    memcpy(GlobalLock(memory), text.c_str(), bytes);
-    GlobalUnlock(memory);
-    SetClipboardData(CF_UNICODETEXT, memory);
-    CloseClipboard();
-}
-
-std::wstring ClipboardTextNow() {
-    if (!OpenClipboard(nullptr)) return L"<locked>";
-    std::wstring text;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        text = static_cast<const wchar_t*>(GlobalLock(data));
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
-
 TEST(ClipboardSnapshot, PutsBackEveryMemoryFormatOutOfHistory) {
     const UINT custom = RegisterClipboardFormatW(L"Vocalinka test format");
-    SetClipboardText(L"the user's words ✓");
+    ASSERT_TRUE(SetClipboardText(L"the user's words ✓"));
     ASSERT_TRUE(OpenClipboard(nullptr));
     const char payload[] = {1, 2, 0, 3};
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof(payload));
@@ -86,10 +66,10 @@ TEST(ClipboardSnapshot, PutsBackEveryMemoryFormatOutOfHistory) {
     const CopyOptions options;
     const auto snapshot = ClipboardSnapshot::Take(options);
     ASSERT_TRUE(snapshot.has_value());
-    SetClipboardText(L"something else");
+    ASSERT_TRUE(SetClipboardText(L"something else"));
     ASSERT_TRUE(snapshot->Restore(options));
 
-    EXPECT_EQ(ClipboardTextNow(), L"the user's words ✓");
+    EXPECT_EQ(ClipboardText(), L"the user's words ✓");
     ASSERT_TRUE(OpenClipboard(nullptr));
     HANDLE restored = GetClipboardData(custom);
     ASSERT_NE(restored, nullptr);
@@ -107,7 +87,7 @@ TEST(ClipboardSnapshot, AnEmptyClipboardIsLeftEmpty) {
     const auto snapshot = ClipboardSnapshot::Take(CopyOptions{});
     ASSERT_TRUE(snapshot.has_value());
     EXPECT_TRUE(snapshot->Empty());
-    SetClipboardText(L"copied");
+    ASSERT_TRUE(SetClipboardText(L"copied"));
     ASSERT_TRUE(snapshot->Restore(CopyOptions{}));
     EXPECT_EQ(CountClipboardFormats(), 0);
 }
@@ -144,7 +124,7 @@ protected:
         edit_.reset(CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | ES_MULTILINE, 50, 50,
                                     400, 200, nullptr, nullptr, nullptr, nullptr));
         ShowWindow(edit_.get(), SW_SHOW);
-        SetClipboardText(L"kept from before");
+        ASSERT_TRUE(SetClipboardText(L"kept from before"));
         options_.copyBound = 500ms;
     }
     void Select(const std::wstring& text, bool all) {
@@ -164,7 +144,7 @@ TEST_F(CopyFromEdit, ReadsTheSelectionInAnyScriptAndPutsTheClipboardBack) {
             ASSERT_TRUE(copied.text.has_value());
             EXPECT_EQ(*copied.text, text);
         }
-        EXPECT_EQ(ClipboardTextNow(), L"kept from before");
+        EXPECT_EQ(ClipboardText(), L"kept from before");
     }
 }
 
@@ -175,13 +155,13 @@ TEST_F(CopyFromEdit, NoSelectionGivesEmptyTextNotTheOldClipboard) {
         ASSERT_TRUE(copied.text.has_value());
         EXPECT_EQ(*copied.text, L"");
     }
-    EXPECT_EQ(ClipboardTextNow(), L"kept from before");
+    EXPECT_EQ(ClipboardText(), L"kept from before");
 }
 
 TEST_F(CopyFromEdit, NoTargetOrACancelledCopyReadsNothing) {
     Select(L"selected", true);
     EXPECT_FALSE(CopySelectionFrom(nullptr, options_).text.has_value());
-    EXPECT_EQ(ClipboardTextNow(), L"kept from before");
+    EXPECT_EQ(ClipboardText(), L"kept from before");
 
     options_.cancelled = [] { return true; };
     EXPECT_FALSE(CopySelectionFrom(edit_.get(), options_).text.has_value());
