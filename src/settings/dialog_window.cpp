@@ -4,6 +4,7 @@
 
 #include "resources/resource.h"
 #include "shell/twips.h"
+#include "win32util/failure.h"
 
 namespace vocalinka {
 namespace {
@@ -65,7 +66,9 @@ INT_PTR CALLBACK DesignedDialog::Proc(HWND dialog, UINT message, WPARAM wParam,
         self->hwnd_ = dialog;
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     }
-    return self ? self->Dispatch(message, wParam, lParam) : FALSE;
+    if (!self) return FALSE;
+    return win32util::GuardedCall(dialog, INT_PTR{FALSE},
+                                  [&] { return self->Dispatch(message, wParam, lParam); });
 }
 
 INT_PTR DesignedDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {

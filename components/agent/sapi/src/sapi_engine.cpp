@@ -1,6 +1,7 @@
 #include "agent/sapi/sapi_engine.h"
 
 #include "agent/sapi/viseme_mouth.h"
+#include "win32util/failure.h"
 
 namespace agent::sapi {
 namespace {
@@ -34,8 +35,9 @@ LRESULT CALLBACK SapiEngine::WindowProc(HWND window, UINT message, WPARAM wParam
         self = static_cast<SapiEngine*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    return self ? self->OnMessage(window, message, wParam, lParam)
-                : DefWindowProcW(window, message, wParam, lParam);
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    return win32util::GuardedCall(
+        window, LRESULT{0}, [&] { return self->OnMessage(window, message, wParam, lParam); });
 }
 
 // The window is passed in: during creation window_ does not hold it yet.

@@ -3,11 +3,14 @@
 
 #include <windows.h>
 
+#include "win32util/failure.h"
+
 namespace win32util {
 
 // The object is CreateWindowExW's last argument. The procedure stores the window in the
 // object's `Handle` member and forwards every message to its `OnMessage`, the last one
-// (WM_NCDESTROY) included; the class names its private members here from inside itself.
+// (WM_NCDESTROY) included; the class names its private members here from inside itself. A
+// handler that throws is reported (failure.h) and the message answered with 0.
 template <class T, HWND T::*Handle, LRESULT (T::*OnMessage)(UINT, WPARAM, LPARAM)>
 LRESULT CALLBACK ForwardingWindowProc(HWND hwnd, UINT message, WPARAM wParam,
                                       LPARAM lParam) noexcept {
@@ -19,8 +22,8 @@ LRESULT CALLBACK ForwardingWindowProc(HWND hwnd, UINT message, WPARAM wParam,
     } else if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     }
-    return self ? (self->*OnMessage)(message, wParam, lParam)
-                : DefWindowProcW(hwnd, message, wParam, lParam);
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    return GuardedCall(hwnd, LRESULT{0}, [&] { return (self->*OnMessage)(message, wParam, lParam); });
 }
 
 }  // namespace win32util
