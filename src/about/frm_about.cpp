@@ -1,6 +1,7 @@
 #include "about/frm_about.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -44,22 +45,24 @@ struct Version {
     unsigned major, minor, third;
 };
 
+// The fixed part of the version resource, read in place: VERSION.DLL's VerQueryValueW would
+// be one more library to load for sixteen bytes.
 std::optional<Version> ReadVersion(HMODULE module) {
     HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
     HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data) return std::nullopt;
-    // VerQueryValueW may write into the block it reads, and resources are read-only: a copy.
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    std::vector<unsigned char> copy(bytes, bytes + SizeofResource(module, found));
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT size = 0;
-    if (!VerQueryValueW(copy.data(), L"\\", reinterpret_cast<void**>(&info), &size) || !info ||
-        size < sizeof(VS_FIXEDFILEINFO)) {
-        return std::nullopt;
-    }
-    return Version{HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
-                   HIWORD(info->dwFileVersionLS)};
+    const auto* bytes = static_cast<const unsigned char*>(loaded ? LockResource(loaded) : nullptr);
+    if (!bytes) return std::nullopt;
+    // VS_VERSIONINFO: three WORDs, the key L"VS_VERSION_INFO" with its NUL, padding to a
+    // DWORD boundary, then VS_FIXEDFILEINFO.
+    constexpr std::size_t kKeyEnd = 3 * sizeof(WORD) + sizeof(L"VS_VERSION_INFO");
+    constexpr std::size_t kFixedInfo = (kKeyEnd + 3) & ~std::size_t{3};
+    const std::size_t size = SizeofResource(module, found);
+    if (size < kFixedInfo + sizeof(VS_FIXEDFILEINFO)) return std::nullopt;
+    VS_FIXEDFILEINFO info;
+    std::memcpy(&info, bytes + kFixedInfo, sizeof(info));
+    if (info.dwSignature != 0xFEEF04BD) return std::nullopt;
+    return Version{HIWORD(info.dwFileVersionMS), LOWORD(info.dwFileVersionMS),
+                   HIWORD(info.dwFileVersionLS)};
 }
 
 std::wstring Lines(std::initializer_list<std::wstring> lines) {

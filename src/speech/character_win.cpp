@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "shell/win32_util.h"
+#include "win32util/system_library.h"
 
 namespace vocalinka {
 namespace {
@@ -58,7 +59,9 @@ std::wstring LoadCharacterOrFallback(agent::CharacterCollection& characters,
 std::wstring UserName() {
     wchar_t buffer[256] = {};
     DWORD length = 255;
-    if (WNetGetUserW(nullptr, buffer, &length) != NO_ERROR) return {};
+    // MPR is loaded from System32 only (win32util/system_library.h).
+    const auto getUser = win32util::SystemFunction<decltype(WNetGetUserW)>(L"mpr.dll", "WNetGetUserW");
+    if (!getUser || getUser(nullptr, buffer, &length) != NO_ERROR) return {};
     return buffer;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "portable/image_scale.h"
+#include "win32util/system_library.h"
 
 namespace agent::win {
 namespace {
@@ -64,41 +65,61 @@ bool StartsRightToLeft(std::u16string_view text) {
     return false;
 }
 
+// Uniscribe's functions, from System32 only (see win32util/system_library.h).
+struct Uniscribe {
+    decltype(&ScriptStringAnalyse) analyse =
+        win32util::SystemFunction<decltype(ScriptStringAnalyse)>(L"usp10.dll", "ScriptStringAnalyse");
+    decltype(&ScriptStringFree) free =
+        win32util::SystemFunction<decltype(ScriptStringFree)>(L"usp10.dll", "ScriptStringFree");
+    decltype(&ScriptString_pSize) size =
+        win32util::SystemFunction<decltype(ScriptString_pSize)>(L"usp10.dll", "ScriptString_pSize");
+    decltype(&ScriptStringCPtoX) cpToX =
+        win32util::SystemFunction<decltype(ScriptStringCPtoX)>(L"usp10.dll", "ScriptStringCPtoX");
+    decltype(&ScriptStringOut) out =
+        win32util::SystemFunction<decltype(ScriptStringOut)>(L"usp10.dll", "ScriptStringOut");
+    bool Complete() const { return analyse && free && size && cpToX && out; }
+};
+
+const Uniscribe& Usp() {
+    static const Uniscribe functions;
+    return functions;
+}
+
 // One line shaped by Uniscribe: bidirectional order, complex scripts and font fallback for
-// characters the balloon's font lacks.
+// characters the balloon's font lacks. Without Uniscribe the line is not valid.
 class ShapedLine {
 public:
     ShapedLine(HDC dc, const std::wstring& text, bool rightToLeft) {
-        if (text.empty()) return;
+        if (text.empty() || !Usp().Complete()) return;
         const int length = static_cast<int>(text.size());
         DWORD flags = SSA_GLYPHS | SSA_FALLBACK;
         if (rightToLeft) flags |= SSA_RTL;
-        if (FAILED(ScriptStringAnalyse(dc, text.c_str(), length, length * 3 / 2 + 16, -1, flags, 0,
-                                       nullptr, nullptr, nullptr, nullptr, nullptr, &analysis_)))
+        if (FAILED(Usp().analyse(dc, text.c_str(), length, length * 3 / 2 + 16, -1, flags, 0,
+                                nullptr, nullptr, nullptr, nullptr, nullptr, &analysis_)))
             analysis_ = nullptr;
     }
     ~ShapedLine() {
-        if (analysis_) ScriptStringFree(&analysis_);
+        if (analysis_) Usp().free(&analysis_);
     }
     ShapedLine(const ShapedLine&) = delete;
     ShapedLine& operator=(const ShapedLine&) = delete;
 
     bool Valid() const { return analysis_ != nullptr; }
     int Width() const {
-        const SIZE* size = analysis_ ? ScriptString_pSize(analysis_) : nullptr;
+        const SIZE* size = analysis_ ? Usp().size(analysis_) : nullptr;
         return size ? size->cx : 0;
     }
     // Left and right edge of the characters [begin, end) of the line.
     std::pair<int, int> Span(int begin, int end) const {
         int x1 = 0;
         int x2 = 0;
-        ScriptStringCPtoX(analysis_, begin, FALSE, &x1);
-        ScriptStringCPtoX(analysis_, end - 1, TRUE, &x2);
+        Usp().cpToX(analysis_, begin, FALSE, &x1);
+        Usp().cpToX(analysis_, end - 1, TRUE, &x2);
         return {std::min(x1, x2), std::max(x1, x2)};
     }
     // Into the device context it was shaped for.
     void Draw(int x, int y) const {
-        if (analysis_) ScriptStringOut(analysis_, x, y, 0, nullptr, 0, 0, FALSE);
+        if (analysis_) Usp().out(analysis_, x, y, 0, nullptr, 0, 0, FALSE);
     }
 
 private:
