@@ -25,12 +25,22 @@ function(vocalinka_defaults target)
     endif()
 endfunction()
 
-# A GUI program entered through wWinMain.
+# A GUI program entered through wWinMain: aware of terminal server sessions, with ASLR (high
+# entropy on 64 bits) and no execution of data.
 function(vocalinka_gui_program target)
     vocalinka_defaults(${target})
     set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
     if(MINGW)
-        target_link_options(${target} PRIVATE -municode)
+        target_link_options(${target} PRIVATE -municode
+                            LINKER:--tsaware,--dynamicbase,--nxcompat)
+        if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+            target_link_options(${target} PRIVATE LINKER:--high-entropy-va)
+        endif()
+    elseif(MSVC)
+        target_link_options(${target} PRIVATE /TSAWARE /DYNAMICBASE /NXCOMPAT)
+        if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+            target_link_options(${target} PRIVATE /HIGHENTROPYVA)
+        endif()
     endif()
 endfunction()
 
