@@ -17,6 +17,10 @@ set +e
 unset DISPLAY
 ensure_display
 ensure_prefix
+# One wineserver for the whole run: a server that starts and stops between test programs can
+# leave the next program without its windows (seen once on a fresh machine). The display's
+# exit trap (common.sh) ends it.
+wineserver -p
 lay_out
 
 LOGS="$BUILD/test-logs"
@@ -35,7 +39,11 @@ run_suite() {
     passed=$(grep -oE '^\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' || true)
     failed=$(grep -oE '^\[  FAILED  \] [0-9]+ tests?, listed below' "$log" | grep -oE '[0-9]+' || true)
     passed=${passed:-0}; failed=${failed:-0}
-    if [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
+    if [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; then
+        failed=1
+        # No summary: the program crashed or hung. Its exit code says which (124: time-out).
+        printf '%s ended without a summary, exit code %d (0x%X)\n' "$name" "$rc" "$rc" >>"$log"
+    fi
     if [ "$failed" -gt 0 ]; then
         echo "  $name: $passed passed, $failed failed (log: $log)"
         # Where each check failed and what it saw; Wine's programs end lines with CR LF.
