@@ -25,6 +25,11 @@ constexpr wchar_t kClassName[] = L"frmTextToSound";
 constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
 
+// The mouse buttons as Command1_MouseDown numbers them.
+constexpr int kLeftButton = 1;
+constexpr int kRightButton = 2;
+constexpr int kMiddleButton = 4;
+
 // The designed client area and controls, in twips.
 struct Box {
     int left, top, width, height;
@@ -173,18 +178,20 @@ LRESULT frmTextToSound::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK frmTextToSound::Command1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                               UINT_PTR, DWORD_PTR self) noexcept {
     auto* form = reinterpret_cast<frmTextToSound*>(self);
-    switch (message) {
-        case WM_LBUTTONDOWN:
-            form->Command1_MouseDown(1);
-            break;
-        case WM_RBUTTONDOWN:
-            form->Command1_MouseDown(2);
-            return 0;
-        case WM_MBUTTONDOWN:
-            form->Command1_MouseDown(4);
-            return 0;
-    }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    return win32util::GuardedCall(hwnd, LRESULT{0}, [&]() -> LRESULT {
+        switch (message) {
+            case WM_LBUTTONDOWN:
+                form->Command1_MouseDown(kLeftButton);
+                break;
+            case WM_RBUTTONDOWN:
+                form->Command1_MouseDown(kRightButton);
+                return 0;
+            case WM_MBUTTONDOWN:
+                form->Command1_MouseDown(kMiddleButton);
+                return 0;
+        }
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    });
 }
 
 void frmTextToSound::Form_Initialize() {
@@ -235,7 +242,9 @@ void frmTextToSound::ApplyLanguage(bool withEngine) {
     try {
         CurrentCharacter_->SetLanguageID(language->languageId);
     } catch (const agent::Error&) {
-        // That language's component is not installed: the character keeps its language.
+        // That language's component is not installed: the character keeps its language, and
+        // its voice with it, so that texts and speech never disagree.
+        return;
     }
     if (withEngine) CurrentCharacter_->SetTTSModeID(ToWide(language->ttsModeId));
 }
@@ -259,7 +268,8 @@ void frmTextToSound::Command1_Click() {
             return;
         }
         ReadSelection();
-    } catch (const std::exception&) {
+    } catch (...) {
+        // Whatever failed, the reading is over and the button says so.
         ShowPicture(Image1_);
     }
 }
@@ -357,13 +367,16 @@ void frmTextToSound::Agent1_Hide(const std::wstring&, agent::HideCause) {
 }
 
 void frmTextToSound::Command1_MouseDown(int Button) {
-    if (Button != 2) return;
+    if (Button != kRightButton) return;
     POINT cursor{};
     GetCursorPos(&cursor);
     ShowPopupMenu(cursor);
 }
 
 void frmTextToSound::ShowPopupMenu(POINT screenPoint) {
+    // Without it the first press, while another program is in front, only activates the
+    // window, and the menu would not close when the user clicks elsewhere.
+    SetForegroundWindow(hwnd_);
     TrackPopupMenu(mnuFile(), 0, screenPoint.x, screenPoint.y, 0, hwnd_, nullptr);
 }
 
