@@ -25,6 +25,10 @@ constexpr wchar_t kClassName[] = L"frmTextToSound";
 constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
 
+// Command1's accessible names: what a click will do.
+constexpr wchar_t kReadName[] = L"Read selection aloud";
+constexpr wchar_t kStopName[] = L"Stop reading";
+
 // The mouse buttons as Command1_MouseDown numbers them.
 constexpr int kLeftButton = 1;
 constexpr int kRightButton = 2;
@@ -374,8 +378,9 @@ void frmTextToSound::Command1_MouseDown(int Button) {
 }
 
 void frmTextToSound::ShowPopupMenu(POINT screenPoint) {
-    // Without it the first press, while another program is in front, only activates the
-    // window, and the menu would not close when the user clicks elsewhere.
+    // As TrackPopupMenu's documentation asks: otherwise, with another program in front, the
+    // menu does not close when the person clicks elsewhere, and the first press may only
+    // activate the window.
     SetForegroundWindow(hwnd_);
     TrackPopupMenu(mnuFile(), 0, screenPoint.x, screenPoint.y, 0, hwnd_, nullptr);
 }
@@ -396,8 +401,9 @@ void frmTextToSound::CreateControls() {
         return CreateWindowExW(0, cls, text, WS_CHILD | style, 0, 0, 0, 0, hwnd_, nullptr,
                                instance_, nullptr);
     };
-    // A graphical button without a visible caption; its text names it for screen readers.
-    Command1_ = child(WC_BUTTONW, L"Read the selection aloud",
+    // A graphical button without a visible caption; its text names it for screen readers and
+    // follows the picture (ShowPicture).
+    Command1_ = child(WC_BUTTONW, kReadName,
                       WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_BITMAP);
     TextBox_ = child(WC_EDITW, L"", ES_MULTILINE | ES_AUTOVSCROLL);
     SendMessageW(TextBox_, EM_SETLIMITTEXT, 0, 0);  // a long selection is read whole
@@ -432,6 +438,8 @@ void frmTextToSound::PlaceWindow() {
 void frmTextToSound::ShowPicture(HWND image) {
     const LPARAM picture = SendMessageW(image, STM_GETIMAGE, IMAGE_BITMAP, 0);
     SendMessageW(Command1_, BM_SETIMAGE, IMAGE_BITMAP, picture);
+    // A screen reader announces what a click will do; the text itself is never drawn.
+    SetWindowTextW(Command1_, image == Image2_ ? kStopName : kReadName);
 }
 
 }  // namespace vocalinka

@@ -84,15 +84,27 @@ std::optional<std::string> ProgramUnderTest::ReadProfile() const {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-bool ProgramUnderTest::Start() {
+bool ProgramUnderTest::Launch() {
     std::wstring command = L"\"" + folder_ + L"\\vocalinka.exe\"";
     STARTUPINFOW startup{sizeof(startup)};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder_.c_str(), &startup, &process_)) {
-        return false;
-    }
-    return WaitUntil([this] { return (main_ = FindWindowOfClass(L"frmTextToSound")) != nullptr; },
+    return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          folder_.c_str(), &startup, &process_);
+}
+
+bool ProgramUnderTest::Start() {
+    return Launch() &&
+           WaitUntil([this] { return (main_ = FindWindowOfClass(L"frmTextToSound")) != nullptr; },
                      20s);
+}
+
+std::optional<DWORD> ProgramUnderTest::WaitForExit(std::chrono::milliseconds timeout) const {
+    DWORD code = 0;
+    if (WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) !=
+            WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process_.hProcess, &code)) {
+        return std::nullopt;
+    }
+    return code;
 }
 
 HWND ProgramUnderTest::FindWindowOfClass(const wchar_t* className) const {
@@ -145,7 +157,7 @@ bool ProgramUnderTest::ChooseMenuCommand(WORD accessKey) const {
 
 bool ProgramUnderTest::Close() {
     PostMessageW(main_, WM_CLOSE, 0, 0);
-    return WaitForSingleObject(process_.hProcess, 10000) == WAIT_OBJECT_0;
+    return WaitForExit().has_value();
 }
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
@@ -160,11 +172,19 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 }
 
 void PressMouse(POINT screenPoint, DWORD downFlag, DWORD upFlag) {
-    SetCursorPos(screenPoint.x, screenPoint.y);
+    // The press carries its own position: under Wine SetCursorPos takes effect later when
+    // another process is in front, and a press at the old position would land elsewhere.
+    const auto normalised = [](LONG pixel, int extent) {
+        return static_cast<LONG>((pixel * 65535 + extent / 2) / (extent - 1));
+    };
     INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = downFlag;
-    inputs[1].mi.dwFlags = upFlag;
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = normalised(screenPoint.x, GetSystemMetrics(SM_CXSCREEN));
+        input.mi.dy = normalised(screenPoint.y, GetSystemMetrics(SM_CYSCREEN));
+    }
+    inputs[0].mi.dwFlags = downFlag | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = upFlag | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(2, inputs, sizeof(INPUT));
 }
 

@@ -27,6 +27,10 @@ public:
 
     // Starts the program and waits until its main window is visible; false on time-out.
     bool Start();
+    // Starts the program without waiting for anything.
+    bool Launch();
+    // Waits for the process to end; its exit code, or nullopt on time-out.
+    std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout = 10s) const;
     HWND MainWindow() const { return main_; }
     DWORD ProcessId() const { return process_.dwProcessId; }
     // A visible top-level window of the program with this class, or null.
