@@ -403,8 +403,7 @@ void frmTextToSound::CreateControls() {
     };
     // A graphical button without a visible caption; its text names it for screen readers and
     // follows the picture (ShowPicture).
-    Command1_ = child(WC_BUTTONW, kReadName,
-                      WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_BITMAP);
+    Command1_ = child(WC_BUTTONW, kReadName, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_BITMAP);
     TextBox_ = child(WC_EDITW, L"", ES_MULTILINE | ES_AUTOVSCROLL);
     SendMessageW(TextBox_, EM_SETLIMITTEXT, 0, 0);  // a long selection is read whole
     Image1_ = child(WC_STATICW, L"", SS_BITMAP);

@@ -60,7 +60,8 @@ std::wstring UserName() {
     wchar_t buffer[256] = {};
     DWORD length = 255;
     // MPR is loaded from System32 only (win32util/system_library.h).
-    const auto getUser = win32util::SystemFunction<decltype(WNetGetUserW)>(L"mpr.dll", "WNetGetUserW");
+    const auto getUser =
+        win32util::SystemFunction<decltype(WNetGetUserW)>(L"mpr.dll", "WNetGetUserW");
     if (!getUser || getUser(nullptr, buffer, &length) != NO_ERROR) return {};
     return buffer;
 }

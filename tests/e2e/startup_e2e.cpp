@@ -22,8 +22,8 @@ public:
         folder_ = std::wstring(windows) + L"\\Msagent\\Chars";
         away_ = folder_ + L".away";
         PutBack();
-        moved_ = MoveFileW(folder_.c_str(), away_.c_str()) &&
-                 CreateDirectoryW(folder_.c_str(), nullptr);
+        moved_ =
+            MoveFileW(folder_.c_str(), away_.c_str()) && CreateDirectoryW(folder_.c_str(), nullptr);
     }
     CharactersAway(const CharactersAway&) = delete;
     CharactersAway& operator=(const CharactersAway&) = delete;

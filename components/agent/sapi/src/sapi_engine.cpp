@@ -36,8 +36,8 @@ LRESULT CALLBACK SapiEngine::WindowProc(HWND window, UINT message, WPARAM wParam
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    return win32util::GuardedCall(
-        window, LRESULT{0}, [&] { return self->OnMessage(window, message, wParam, lParam); });
+    return win32util::GuardedCall(window, LRESULT{0},
+                                  [&] { return self->OnMessage(window, message, wParam, lParam); });
 }
 
 // The window is passed in: during creation window_ does not hold it yet.

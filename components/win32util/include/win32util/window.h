@@ -23,7 +23,8 @@ LRESULT CALLBACK ForwardingWindowProc(HWND hwnd, UINT message, WPARAM wParam,
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     }
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    return GuardedCall(hwnd, LRESULT{0}, [&] { return (self->*OnMessage)(message, wParam, lParam); });
+    return GuardedCall(hwnd, LRESULT{0},
+                       [&] { return (self->*OnMessage)(message, wParam, lParam); });
 }
 
 }  // namespace win32util
