@@ -6,40 +6,44 @@
 #include <string>
 
 #include "program_under_test.h"
+#include "trace_reader.h"
 
 namespace e2e {
 namespace {
 
 constexpr wchar_t kApplicationTitle[] = L"Vocalinka 'Parlemot'";
 
-// Moves the installed characters away for one test and always puts them back, also after a
-// test that failed half-way or a run that was killed before (the folder is found moved away).
-class CharactersAway {
+// Sets a file or folder below the Windows folder aside for one test and always puts it back,
+// also after a test that failed half-way or a run that was killed before (it is found set
+// aside). A folder set aside leaves an empty one in its place.
+class SetAside {
 public:
-    CharactersAway() {
+    explicit SetAside(const std::wstring& belowWindows) {
         wchar_t windows[MAX_PATH] = {};
         GetWindowsDirectoryW(windows, MAX_PATH);
-        folder_ = std::wstring(windows) + L"\\Msagent\\Chars";
-        away_ = folder_ + L".away";
+        path_ = std::wstring(windows) + L"\\" + belowWindows;
+        away_ = path_ + L".away";
         PutBack();
-        moved_ =
-            MoveFileW(folder_.c_str(), away_.c_str()) && CreateDirectoryW(folder_.c_str(), nullptr);
+        const DWORD attributes = GetFileAttributesW(path_.c_str());
+        folder_ = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        done_ = MoveFileW(path_.c_str(), away_.c_str()) &&
+                (!folder_ || CreateDirectoryW(path_.c_str(), nullptr));
     }
-    CharactersAway(const CharactersAway&) = delete;
-    CharactersAway& operator=(const CharactersAway&) = delete;
-    ~CharactersAway() { PutBack(); }
-    bool Moved() const { return moved_; }
-    const std::wstring& Folder() const { return folder_; }
+    SetAside(const SetAside&) = delete;
+    SetAside& operator=(const SetAside&) = delete;
+    ~SetAside() { PutBack(); }
+    bool Done() const { return done_; }
 
 private:
     void PutBack() const {
         if (GetFileAttributesW(away_.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-        RemoveDirectoryW(folder_.c_str());  // only ever the empty stand-in
-        MoveFileW(away_.c_str(), folder_.c_str());
+        RemoveDirectoryW(path_.c_str());  // only ever the empty stand-in
+        MoveFileW(away_.c_str(), path_.c_str());
     }
-    std::wstring folder_;
+    std::wstring path_;
     std::wstring away_;
-    bool moved_ = false;
+    bool folder_ = false;
+    bool done_ = false;
 };
 
 // A dialog of the program's, with the application title.
@@ -59,8 +63,8 @@ std::wstring MessageTextOf(HWND box) {
 }
 
 TEST(StartupE2E, NoCharacterToLoadGivesAMessageThatStaysUntilClosed) {
-    CharactersAway away;
-    ASSERT_TRUE(away.Moved()) << "the character folder could not be emptied";
+    const SetAside characters(L"Msagent\\Chars");
+    ASSERT_TRUE(characters.Done()) << "the character folder could not be emptied";
     ProgramUnderTest program;
     ASSERT_TRUE(program.Launch());
 
@@ -90,6 +94,24 @@ protected:
     ProgramUnderTest program_;
     HWND command1_ = nullptr;
 };
+
+TEST(StartupE2E, MissingLanguageComponentLeavesTheVoiceAsItWas) {
+    const SetAside french(L"Msagent\\Intl\\AGT040C.DLL");
+    ASSERT_TRUE(french.Done());
+    const Trace trace;
+    ProgramUnderTest program;
+    program.WriteProfile("\"Character=Merlin\r\nLanguage=French\r\nSpeed=127\r\nPitch=127\"\r\n");
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(WaitUntil([&] { return !trace.Find("request", "Speak").empty(); }, 20s));
+
+    // The balloon cannot speak French, so the voice does not either.
+    EXPECT_FALSE(trace.Find("request", "LanguageID").empty());
+    for (const TraceEntry& mode : trace.Find("request", "TTSModeID")) {
+        ASSERT_FALSE(mode.args.empty());
+        EXPECT_NE(mode.args[0], L"{0879A4E1-A92C-11D1-B17B-0020AFED142E}");
+    }
+    EXPECT_TRUE(program.Close());
+}
 
 // A push button's accessible name is its window text, which screen readers read from outside
 // (Wine's Active Accessibility does not reach into another process, so the text is read
