@@ -6,8 +6,8 @@
 ; Machine-wide: the program in Program Files, the characters and language components in the
 ; Windows folder, where the program looks for them, so it asks for administrator rights.
 ; The Agent folders are shared: a file of the same name that this setup program did not put
-; there is replaced only when the person says so (never when silent) and is put back by the
-; uninstaller. What it did put there is listed under SETUP_KEY, so that the uninstaller removes
+; there is replaced only when the person says so, or a silent install is given /REPLACE (for
+; example over copies placed by hand), and is put back by the uninstaller. What it did put there is listed under SETUP_KEY, so that the uninstaller removes
 ; exactly that.
 
 Target amd64-unicode
@@ -25,6 +25,8 @@ Target amd64-unicode
 !define AGENT_DIR "$WINDIR\Msagent"
 ; Where the person's own Agent files wait while Vocalinka's stand in their place.
 !define REPLACED_DIR "$INSTDIR\Replaced files"
+
+Var ReplaceOthersFiles  ; "1" when /REPLACE was given: replace without asking
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -61,14 +63,24 @@ Function PlaceAgentFile
     ReadRegStr $2 HKLM "${AGENT_FILES_KEY}" "$0"
     ${If} ${FileExists} "$1"
     ${AndIf} $2 == ""
+    ${AndIf} $ReplaceOthersFiles != "1"
         ${IfNot} ${Cmd} `MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$1 is already there and was not installed by Vocalinka.$\r$\n$\r$\nReplace it with Vocalinka's file? Uninstalling Vocalinka puts yours back." /SD IDNO IDYES`
             DetailPrint "Kept $1, which was already there."
             Return
         ${EndIf}
+    ${EndIf}
+    ${If} ${FileExists} "$1"
+    ${AndIf} $2 == ""
         ${GetParent} "${REPLACED_DIR}\$0" $3
         CreateDirectory "$3"
         Delete "${REPLACED_DIR}\$0"
+        ClearErrors
         Rename "$1" "${REPLACED_DIR}\$0"
+        ${If} ${Errors}
+            MessageBox MB_OK|MB_ICONEXCLAMATION "Could not move $1 aside; it is kept." /SD IDOK
+            DetailPrint "Kept $1, which could not be moved aside."
+            Return
+        ${EndIf}
         StrCpy $2 "replaced"
     ${EndIf}
     ${If} $2 == ""
@@ -78,9 +90,13 @@ Function PlaceAgentFile
     CreateDirectory "$3"
     Delete "$1"
     ClearErrors
+    ; $PLUGINSDIR and the Windows folder are on the same drive: a rename, not a copy.
     Rename "$PLUGINSDIR\$0" "$1"
     ${If} ${Errors}
         ; In use by a running program, or a folder that cannot be written.
+        ${If} $2 == "replaced"
+            Rename "${REPLACED_DIR}\$0" "$1"
+        ${EndIf}
         MessageBox MB_OK|MB_ICONEXCLAMATION "Could not write $1." /SD IDOK
         DetailPrint "Could not write $1."
         SetErrorLevel 2
@@ -88,6 +104,34 @@ Function PlaceAgentFile
     ${EndIf}
     WriteRegStr HKLM "${AGENT_FILES_KEY}" "$0" "$2"
 FunctionEnd
+
+; A running Vocalinka holds its program file and the language components: it is asked to
+; close (as when its window is closed, so it saves the profile) before they are replaced or
+; removed. ${UN} is "" for the setup program, "un." for the uninstaller.
+!macro CloseVocalinkaFunction UN
+Function ${UN}CloseVocalinka
+    FindWindow $0 "frmTextToSound"
+    ${If} $0 == 0
+        Return
+    ${EndIf}
+    MessageBox MB_OKCANCEL|MB_ICONINFORMATION "Vocalinka is running and will be closed." /SD IDOK IDOK +2
+    Quit
+    ; Several tries: a program busy reading may need a moment.
+    ${For} $1 1 20
+        SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=2000
+        Sleep 250
+        FindWindow $0 "frmTextToSound"
+        ${If} $0 == 0
+            Return
+        ${EndIf}
+    ${Next}
+    MessageBox MB_OK|MB_ICONSTOP "Vocalinka did not close. Close it, then try again." /SD IDOK
+    SetErrorLevel 2
+    Quit
+FunctionEnd
+!macroend
+!insertmacro CloseVocalinkaFunction ""
+!insertmacro CloseVocalinkaFunction "un."
 
 !macro AgentFile NAME
     File "/oname=$PLUGINSDIR\${NAME}" "${STAGE}\${NAME}"
@@ -98,6 +142,7 @@ FunctionEnd
 Section "Vocalinka" SecProgram
     SectionIn RO
     SetShellVarContext all
+    Call CloseVocalinka
     InitPluginsDir
     SetOutPath "$INSTDIR"
     File "${STAGE}\vocalinka.exe"
@@ -141,10 +186,17 @@ Function .onInit
     ${IfNot} ${Errors}
         SectionSetFlags ${SecAutostart} ${SF_SELECTED}
     ${EndIf}
+    ; And whether Agent files put there by others are replaced (and kept for the uninstaller).
+    ClearErrors
+    ${GetOptions} $R0 "/REPLACE" $R1
+    ${IfNot} ${Errors}
+        StrCpy $ReplaceOthersFiles "1"
+    ${EndIf}
 FunctionEnd
 
 Section "Uninstall"
     SetShellVarContext all
+    Call un.CloseVocalinka
     ; The Agent files this setup put there; the person's own ones come back.
     StrCpy $3 0
     ${Do}

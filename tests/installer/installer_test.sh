@@ -2,10 +2,12 @@
 # The setup program under Wine, in a fresh prefix of its own (build/installer-prefix), so that
 # nothing leaks to or from the other tests' prefix. It makes the package (scripts/package.sh),
 # then: a character file of the same name as one of Vocalinka's is put in the Agent folder
-# first, as someone else's; the setup program installs silently, with /AUTOSTART and then
-# again without; the installed program starts from Program Files, shows its window and greets;
-# the silent uninstaller, started as Add/Remove Programs would, removes what was installed and
-# keeps that file and the person's profiles.
+# first, as someone else's; the setup program installs silently, with /AUTOSTART; the
+# installed program starts from Program Files, shows its window and greets; the setup program
+# runs again silently, without /AUTOSTART, and closes the running program first; the silent
+# uninstaller, started as Add/Remove Programs would, removes what was installed and
+# keeps that file and the person's profiles. Then once more with /REPLACE: that file is moved
+# aside for Vocalinka's and put back by the uninstaller.
 # Runs on the display it is given (scripts/test.sh passes its virtual screen), or on a virtual
 # screen of its own. Last line: "installer: N passed, N failed".
 set -uo pipefail
@@ -86,8 +88,28 @@ wineserver -w
 check "the start with Windows is registered" \
     value_is "$RUN_KEY" Vocalinka '"\"C:\\Program Files\\Vocalinka\\vocalinka.exe\""'
 
-say "installing again silently, without it"
-check "setup /S over an installed Vocalinka ends with 0" wine "$SETUP" /S
+say "starting the installed program"
+wine 'C:\Program Files\Vocalinka\vocalinka.exe' >/dev/null 2>&1 &
+program=$!
+greeted() { grep -q '^request Speak ' "$TRACE" 2>/dev/null; }
+# The main window, captioned "Vocalinka", mapped on the screen.
+shows_window() {
+    local id
+    id="$(xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) "Vocalinka": .*/\1/p' | head -n1)"
+    [ -n "$id" ] && xwininfo -id "$id" | grep -q 'Map State: IsViewable'
+}
+for _ in $(seq 600); do greeted && break; sleep 0.1; done
+check "the installed program loads the installed Merlin" \
+    grep -qiF 'Msagent\\Chars\\Merlin.acs' "$TRACE"
+check "the installed program greets" greeted
+check "the installed program shows its window" shows_window
+
+say "installing again silently, without the start with Windows, while the program runs"
+check "setup /S over a running Vocalinka ends with 0" wine "$SETUP" /S
+for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
+check "the setup program closes the running Vocalinka first" \
+    sh -c "! kill -0 $program 2>/dev/null"
+kill -0 "$program" 2>/dev/null && wineserver -k
 wineserver -w
 check "the start with Windows is off unless asked for" no_value "$RUN_KEY" Vocalinka
 
@@ -113,22 +135,6 @@ check "Add/Remove Programs can uninstall" \
 check "Add/Remove Programs can uninstall silently" \
     value_is "$UNINSTALL_KEY" QuietUninstallString '"\"C:\\Program Files\\Vocalinka\\uninstall.exe\" /S"'
 check "Add/Remove Programs has the size" has_value "$UNINSTALL_KEY" EstimatedSize
-
-say "starting the installed program"
-wine 'C:\Program Files\Vocalinka\vocalinka.exe' >/dev/null 2>&1 &
-program=$!
-greeted() { grep -q '^request Speak ' "$TRACE" 2>/dev/null; }
-for _ in $(seq 600); do greeted && break; sleep 0.1; done
-check "the installed program loads the installed Merlin" \
-    grep -qiF 'Msagent\\Chars\\Merlin.acs' "$TRACE"
-check "the installed program greets" greeted
-check "the installed program shows its window" \
-    sh -c 'xwininfo -root -tree | grep -q "\"Vocalinka\""'
-wine taskkill /im vocalinka.exe >/dev/null 2>&1
-for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
-check "the installed program ends when asked to close" sh -c "! kill -0 $program 2>/dev/null"
-kill -0 "$program" 2>/dev/null && wineserver -k
-wineserver -w
 
 # The person's profiles: beside the program (written there by the program if it could, else
 # written here as the portable use would leave it) and in the per-user folder.
@@ -173,6 +179,22 @@ comm -23 "$BUILD/package/before-install.txt" "$BUILD/package/after-uninstall.txt
     >"$BUILD/package/taken-away.txt"
 check "install and uninstall take nothing away (see build/package/taken-away.txt)" \
     test ! -s "$BUILD/package/taken-away.txt"
+
+say "installing silently with /REPLACE, then uninstalling"
+check "setup /S /REPLACE ends with 0" wine "$SETUP" /S /REPLACE
+wineserver -w
+check "with /REPLACE, Vocalinka's Pip.acs takes the place of someone else's" \
+    same "$BUILD/native/characters/Pip.acs" "$CHARS/Pip.acs"
+check "with /REPLACE, someone else's Pip.acs is kept aside" \
+    same "$BUILD/package/foreign-Pip.acs" "$PROGRAM/Replaced files/Chars/Pip.acs"
+check "the second silent uninstaller ends with 0" \
+    wine 'C:\Program Files\Vocalinka\uninstall.exe' /S
+wineserver -w
+check "the uninstaller puts someone else's Pip.acs back" \
+    same "$BUILD/package/foreign-Pip.acs" "$CHARS/Pip.acs"
+listing >"$BUILD/package/after-second-uninstall.txt"
+check "the second install and uninstall leave what the first left" \
+    cmp "$BUILD/package/after-uninstall.txt" "$BUILD/package/after-second-uninstall.txt"
 
 wineserver -k 2>/dev/null
 echo "installer: $passed passed, $failed failed"
