@@ -35,6 +35,7 @@ InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ManifestDPIAware true
+BrandingText "Vocalinka ${VOCALINKA_VERSION}"
 
 VIProductVersion "${VOCALINKA_VERSION_QUAD}"
 VIAddVersionKey "ProductName" "${PRODUCT}"

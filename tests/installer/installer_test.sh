@@ -74,6 +74,18 @@ listing() {
     (cd "$DRIVE" && find . | grep -viE '^\./(windows/temp|users/[^/]+/(temp|appdata/local/temp))(/|$)' | sort)
 }
 
+# The portable zip: the program, the characters, the language components and the read-me.
+ZIP="$BUILD/package/vocalinka-$VERSION-portable.zip"
+expected_entries="$(cd "$BUILD" && {
+    printf 'Vocalinka/\nVocalinka/Chars/\nVocalinka/Intl/\nVocalinka/README.txt\nVocalinka/vocalinka.exe\n'
+    for file in native/characters/*.acs; do echo "Vocalinka/Chars/$(basename "$file")"; done
+    echo Vocalinka/Intl/AGT0409.DLL; echo Vocalinka/Intl/AGT040C.DLL
+} | sort)"
+check "the portable zip holds the program, characters, components and read-me" \
+    test "$(unzip -Z1 "$ZIP" | sort)" = "$expected_entries"
+check "the portable zip's program is the one built" \
+    sh -c 'unzip -p "$1" Vocalinka/vocalinka.exe | cmp -s - "$2"' - "$ZIP" "$BUILD/mingw-x64/vocalinka.exe"
+
 # Someone else's character, of the same name as one of Vocalinka's.
 mkdir -p "$CHARS"
 printf 'someone else'"'"'s Pip\n' >"$CHARS/Pip.acs"
