@@ -7,13 +7,16 @@
 # runs again silently, without /AUTOSTART, and closes the running program first; the silent
 # uninstaller, started as Add/Remove Programs would, removes what was installed and
 # keeps that file and the person's profiles. Then once more with /REPLACE: that file is moved
-# aside for Vocalinka's and put back by the uninstaller.
+# aside for Vocalinka's and put back by the uninstaller. Last, through the setup program's
+# pages, answering its question about that file no, then yes.
 # Runs on the display it is given (scripts/test.sh passes its virtual screen), or on a virtual
 # screen of its own. Last line: "installer: N passed, N failed".
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/common.sh"
 
-"$ROOT/scripts/package.sh" >&2 || { echo "installer: 0 passed, 1 failed"; exit 1; }
+{ "$ROOT/scripts/package.sh" &&
+    cmake --build "$BUILD/mingw-x64" -j "$JOBS" --target setup_driver; } >&2 ||
+    { echo "installer: 0 passed, 1 failed"; exit 1; }
 VERSION="$(sed -n 's/^project(Vocalinka VERSION \([0-9.]*\) .*/\1/p' "$ROOT/CMakeLists.txt")"
 SETUP="$BUILD/package/vocalinka-$VERSION-setup.exe"
 
@@ -207,6 +210,32 @@ check "the uninstaller puts someone else's Pip.acs back" \
 listing >"$BUILD/package/after-second-uninstall.txt"
 check "the second install and uninstall leave what the first left" \
     cmp "$BUILD/package/after-uninstall.txt" "$BUILD/package/after-second-uninstall.txt"
+
+# Through the pages, as a person installs: the question about someone else's file is asked,
+# and each answer is kept to.
+DRIVER="$BUILD/mingw-x64/tests/helpers/setup_driver.exe"
+for answer in no yes; do
+    say "installing through the pages, answering $answer"
+    wine "$DRIVER" "Z:${SETUP//\//\\}" "$answer" >"$BUILD/package/asked-$answer.txt" 2>>"$LOG"
+    check "setup through the pages, answering $answer, ends with 0" test $? -eq 0
+    wineserver -w
+    check "setup through the pages asks once, about Pip.acs, answering $answer" \
+        test "$(tr -d '\r' <"$BUILD/package/asked-$answer.txt" | grep -c '^asked: .*Pip\.acs is already there')" = 1
+    check "setup through the pages installs Merlin.acs, answering $answer" \
+        same "$BUILD/native/characters/Merlin.acs" "$CHARS/Merlin.acs"
+    if [ "$answer" = yes ]; then
+        check "answering yes, Vocalinka's Pip.acs takes the place of someone else's" \
+            same "$BUILD/native/characters/Pip.acs" "$CHARS/Pip.acs"
+    else
+        check "answering no, someone else's Pip.acs stays" \
+            same "$BUILD/package/foreign-Pip.acs" "$CHARS/Pip.acs"
+    fi
+    check "uninstalling after answering $answer ends with 0" \
+        wine 'C:\Program Files\Vocalinka\uninstall.exe' /S
+    wineserver -w
+    check "after answering $answer, uninstalling leaves someone else's Pip.acs" \
+        same "$BUILD/package/foreign-Pip.acs" "$CHARS/Pip.acs"
+done
 
 wineserver -k 2>/dev/null
 echo "installer: $passed passed, $failed failed"
