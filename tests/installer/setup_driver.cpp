@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "win32util/handles.h"
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -65,17 +67,22 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"cannot start %ls (error %lu)\n", argv[1], GetLastError());
         return 2;
     }
-    CloseHandle(process.hThread);
+    const win32util::Unique<HANDLE, CloseHandle> thread(process.hThread);
+    const win32util::Unique<HANDLE, CloseHandle> running(process.hProcess);
     const auto deadline = std::chrono::steady_clock::now() + 60s;
     DWORD exitCode = 124;
+    HWND answered = nullptr;  // a box still closing is not a second question
     while (WaitForSingleObject(process.hProcess, 300) == WAIT_TIMEOUT) {
         if (std::chrono::steady_clock::now() > deadline) {
             TerminateProcess(process.hProcess, 124);
+            WaitForSingleObject(process.hProcess, 5000);
             break;
         }
         for (HWND window : VisibleWindowsOf(process.dwProcessId)) {
             if (!IsWindowEnabled(window)) continue;  // under a message box
             if (GetDlgItem(window, IDYES) && GetDlgItem(window, IDNO)) {
+                if (window == answered) continue;
+                answered = window;
                 std::wprintf(L"asked: %ls\n", MessageText(window).c_str());
                 std::fflush(stdout);
                 Press(window, answer);
@@ -85,6 +92,5 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
     GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hProcess);
     return static_cast<int>(exitCode);
 }
