@@ -1,14 +1,16 @@
 ; The setup program of Vocalinka, made by scripts/package.sh, which passes STAGE: a folder that
-; holds vocalinka.exe, vocalinka.ico, characters\*.acs, intl\AGT*.DLL, the generated
-; agent_files.nsh (one AgentFile line per character and language component) and
-; vocalinka_version.nsh (the project's version), and OUTFILE, the setup program's path.
+; holds vocalinka.exe, vocalinka.ico, Chars\*.acs, Intl\AGT*.DLL, the generated agent_files.nsh
+; (one AgentFile line per character and language component) and vocalinka_version.nsh (the
+; project's version); and OUTFILE, the setup program's path.
 ;
 ; Machine-wide: the program in Program Files, the characters and language components in the
 ; Windows folder, where the program looks for them, so it asks for administrator rights.
 ; The Agent folders are shared: a file of the same name that this setup program did not put
 ; there is replaced only when the person says so, or a silent install is given /REPLACE (for
-; example over copies placed by hand), and is put back by the uninstaller. What it did put there is listed under SETUP_KEY, so that the uninstaller removes
-; exactly that.
+; example over copies placed by hand), and is put back by the uninstaller. What it did put
+; there is listed under AGENT_FILES_KEY, so that the uninstaller removes exactly that.
+; Its stubs are 64-bit, like the program: on 32-bit Windows it does not start, and Windows
+; says that it cannot run on this computer.
 
 Target amd64-unicode
 !include "${STAGE}\vocalinka_version.nsh"
@@ -168,7 +170,7 @@ Section "Vocalinka" SecProgram
     SectionGetSize ${SecProgram} $0
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 
-    ; Unticked at a new install or an update: the start with Windows is off until chosen.
+    ; Unticked, the start with Windows is off.
     DeleteRegValue HKLM "${RUN_KEY}" "Vocalinka"
 SectionEnd
 
@@ -180,11 +182,14 @@ Section /o "Start Vocalinka when Windows starts" SecAutostart
 SectionEnd
 
 Function .onInit
-    ; Silent deployments choose the start with Windows on the command line: /AUTOSTART.
+    ; The start with Windows: off at a first install, as chosen before at an update, and on
+    ; when a silent deployment asks for it on the command line with /AUTOSTART.
+    ReadRegStr $R1 HKLM "${RUN_KEY}" "Vocalinka"
     ${GetParameters} $R0
     ClearErrors
-    ${GetOptions} $R0 "/AUTOSTART" $R1
-    ${IfNot} ${Errors}
+    ${GetOptions} $R0 "/AUTOSTART" $R2
+    ${If} $R1 != ""
+    ${OrIfNot} ${Errors}
         SectionSetFlags ${SecAutostart} ${SF_SELECTED}
     ${EndIf}
     ; And whether Agent files put there by others are replaced (and kept for the uninstaller).

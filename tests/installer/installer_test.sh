@@ -2,10 +2,10 @@
 # The setup program under Wine, in a fresh prefix of its own (build/installer-prefix), so that
 # nothing leaks to or from the other tests' prefix. It makes the package (scripts/package.sh),
 # then: a character file of the same name as one of Vocalinka's is put in the Agent folder
-# first, as someone else's; the setup program installs silently, with /AUTOSTART; the
-# installed program starts from Program Files, shows its window and greets; the setup program
-# runs again silently, without /AUTOSTART, and closes the running program first; the silent
-# uninstaller, started as Add/Remove Programs would, removes what was installed and
+# first, as someone else's; the setup program installs silently; the installed program
+# starts from Program Files, shows its window and greets; the setup program runs again
+# silently with /AUTOSTART and closes the running program first, then once more as an update
+# that keeps the start with Windows; the silent uninstaller, started as Add/Remove Programs would, removes what was installed and
 # keeps that file and the person's profiles. Then once more with /REPLACE: that file is moved
 # aside for Vocalinka's and put back by the uninstaller. Last, through the setup program's
 # pages, answering its question about that file no, then yes.
@@ -97,11 +97,10 @@ wine reg add 'HKCU\Software\Vocalinka\Agent' /v TraceFile /d 'C:\vocalinka-trace
 wineserver -w
 listing >"$BUILD/package/before-install.txt"
 
-say "installing silently, with the start with Windows"
-check "setup /S /AUTOSTART ends with 0" wine "$SETUP" /S /AUTOSTART
+say "installing silently"
+check "setup /S ends with 0" wine "$SETUP" /S
 wineserver -w
-check "the start with Windows is registered" \
-    value_is "$RUN_KEY" Vocalinka '"\"C:\\Program Files\\Vocalinka\\vocalinka.exe\""'
+check "the start with Windows is off at a first install" no_value "$RUN_KEY" Vocalinka
 
 say "starting the installed program"
 wine 'C:\Program Files\Vocalinka\vocalinka.exe' >/dev/null 2>&1 &
@@ -119,14 +118,19 @@ check "the installed program loads the installed Merlin" \
 check "the installed program greets" greeted
 check "the installed program shows its window" shows_window
 
-say "installing again silently, without the start with Windows, while the program runs"
-check "setup /S over a running Vocalinka ends with 0" wine "$SETUP" /S
+say "installing again silently, with the start with Windows, while the program runs"
+check "setup /S /AUTOSTART over a running Vocalinka ends with 0" wine "$SETUP" /S /AUTOSTART
 for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
 check "the setup program closes the running Vocalinka first" \
     sh -c "! kill -0 $program 2>/dev/null"
 kill -0 "$program" 2>/dev/null && wineserver -k
 wineserver -w
-check "the start with Windows is off unless asked for" no_value "$RUN_KEY" Vocalinka
+check "the start with Windows is registered" \
+    value_is "$RUN_KEY" Vocalinka '"\"C:\\Program Files\\Vocalinka\\vocalinka.exe\""'
+say "updating silently"
+check "setup /S over an installed Vocalinka ends with 0" wine "$SETUP" /S
+wineserver -w
+check "an update keeps the start with Windows" has_value "$RUN_KEY" Vocalinka
 
 check "the program is in Program Files" same "$BUILD/mingw-x64/vocalinka.exe" "$PROGRAM/vocalinka.exe"
 check "the uninstaller is beside it" test -f "$PROGRAM/uninstall.exe"
@@ -174,7 +178,7 @@ check "the language components and their folder are removed" absent "$INTL"
 check "the Start menu shortcut is removed" absent "$SHORTCUT"
 check "the Add/Remove Programs entry is removed" no_key "$UNINSTALL_KEY"
 check "the setup's own record is removed" no_key 'Software\\Vocalinka'
-check "the start with Windows stays off" no_value "$RUN_KEY" Vocalinka
+check "the start with Windows is removed" no_value "$RUN_KEY" Vocalinka
 check "the profile beside the program is kept" same "$PROGRAM/profile.pfl.kept" "$PROGRAM/profile.pfl"
 check "the per-user profile is kept" \
     same "$roaming/Vocalinka/profile.pfl.kept" "$roaming/Vocalinka/profile.pfl"
@@ -223,6 +227,8 @@ for answer in no yes; do
         test "$(tr -d '\r' <"$BUILD/package/asked-$answer.txt" | grep -c '^asked: .*Pip\.acs is already there')" = 1
     check "setup through the pages installs Merlin.acs, answering $answer" \
         same "$BUILD/native/characters/Merlin.acs" "$CHARS/Merlin.acs"
+    check "setup through the pages leaves the start with Windows unticked, answering $answer" \
+        no_value "$RUN_KEY" Vocalinka
     if [ "$answer" = yes ]; then
         check "answering yes, Vocalinka's Pip.acs takes the place of someone else's" \
             same "$BUILD/native/characters/Pip.acs" "$CHARS/Pip.acs"
