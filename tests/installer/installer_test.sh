@@ -35,8 +35,10 @@ SHORTCUT="$DRIVE/ProgramData/Microsoft/Windows/Start Menu/Programs/Vocalinka.lnk
 UNINSTALL_KEY='Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vocalinka'
 RUN_KEY='Software\\Microsoft\\Windows\\CurrentVersion\\Run'
 TRACE="$DRIVE/vocalinka-trace.txt"
+# The output of every case, and what the cases compare.
 LOG="$BUILD/test-logs/installer.log"
-mkdir -p "$(dirname "$LOG")" && : >"$LOG"
+WORK="$BUILD/test-logs/installer"
+rm -rf "$WORK" && mkdir -p "$WORK" && : >"$LOG"
 
 passed=0
 failed=0
@@ -92,10 +94,10 @@ check "the portable zip's program is the one built" \
 # Someone else's character, of the same name as one of Vocalinka's.
 mkdir -p "$CHARS"
 printf 'someone else'"'"'s Pip\n' >"$CHARS/Pip.acs"
-cp "$CHARS/Pip.acs" "$BUILD/package/foreign-Pip.acs"
+cp "$CHARS/Pip.acs" "$WORK/foreign-Pip.acs"
 wine reg add 'HKCU\Software\Vocalinka\Agent' /v TraceFile /d 'C:\vocalinka-trace.txt' /f >/dev/null 2>&1
 wineserver -w
-listing >"$BUILD/package/before-install.txt"
+listing >"$WORK/before-install.txt"
 
 say "installing silently"
 check "setup /S ends with 0" wine "$SETUP" /S
@@ -138,7 +140,7 @@ for name in Merlin Robby; do
     check "$name.acs is in the Agent characters folder" \
         same "$BUILD/native/characters/$name.acs" "$CHARS/$name.acs"
 done
-check "someone else's Pip.acs was not replaced" same "$BUILD/package/foreign-Pip.acs" "$CHARS/Pip.acs"
+check "someone else's Pip.acs was not replaced" same "$WORK/foreign-Pip.acs" "$CHARS/Pip.acs"
 for dll in AGT0409.DLL AGT040C.DLL; do
     check "$dll is in the Agent language folder" same "$BUILD/mingw-x64/intl/$dll" "$INTL/$dll"
 done
@@ -173,7 +175,7 @@ for file in vocalinka.exe uninstall.exe; do
     check "$file is removed" absent "$PROGRAM/$file"
 done
 for name in Merlin Robby; do check "$name.acs is removed" absent "$CHARS/$name.acs"; done
-check "someone else's Pip.acs is kept" same "$BUILD/package/foreign-Pip.acs" "$CHARS/Pip.acs"
+check "someone else's Pip.acs is kept" same "$WORK/foreign-Pip.acs" "$CHARS/Pip.acs"
 check "the language components and their folder are removed" absent "$INTL"
 check "the Start menu shortcut is removed" absent "$SHORTCUT"
 check "the Add/Remove Programs entry is removed" no_key "$UNINSTALL_KEY"
@@ -186,18 +188,18 @@ check "the per-user profile is kept" \
 # Nothing else the setup program made is left: all that is new since before the install are
 # the profiles kept above (with their folders) and the trace.
 rm -f "$PROGRAM/profile.pfl.kept" "$roaming/Vocalinka/profile.pfl.kept"
-listing >"$BUILD/package/after-uninstall.txt"
-comm -13 "$BUILD/package/before-install.txt" "$BUILD/package/after-uninstall.txt" |
+listing >"$WORK/after-uninstall.txt"
+comm -13 "$WORK/before-install.txt" "$WORK/after-uninstall.txt" |
     grep -vxF -e './Program Files/Vocalinka' -e './Program Files/Vocalinka/profile.pfl' \
         -e './vocalinka-trace.txt' |
     grep -vE '^\./users/[^/]+/AppData/Roaming/Vocalinka(/profile\.pfl)?$' \
-        >"$BUILD/package/left-behind.txt"
-check "the uninstaller leaves nothing else behind (see build/package/left-behind.txt)" \
-    test ! -s "$BUILD/package/left-behind.txt"
-comm -23 "$BUILD/package/before-install.txt" "$BUILD/package/after-uninstall.txt" \
-    >"$BUILD/package/taken-away.txt"
-check "install and uninstall take nothing away (see build/package/taken-away.txt)" \
-    test ! -s "$BUILD/package/taken-away.txt"
+        >"$WORK/left-behind.txt"
+check "the uninstaller leaves nothing else behind (see build/test-logs/installer/left-behind.txt)" \
+    test ! -s "$WORK/left-behind.txt"
+comm -23 "$WORK/before-install.txt" "$WORK/after-uninstall.txt" \
+    >"$WORK/taken-away.txt"
+check "install and uninstall take nothing away (see build/test-logs/installer/taken-away.txt)" \
+    test ! -s "$WORK/taken-away.txt"
 
 say "installing silently with /REPLACE, then uninstalling"
 check "setup /S /REPLACE ends with 0" wine "$SETUP" /S /REPLACE
@@ -205,26 +207,26 @@ wineserver -w
 check "with /REPLACE, Vocalinka's Pip.acs takes the place of someone else's" \
     same "$BUILD/native/characters/Pip.acs" "$CHARS/Pip.acs"
 check "with /REPLACE, someone else's Pip.acs is kept aside" \
-    same "$BUILD/package/foreign-Pip.acs" "$PROGRAM/Replaced files/Chars/Pip.acs"
+    same "$WORK/foreign-Pip.acs" "$PROGRAM/Replaced files/Chars/Pip.acs"
 check "the second silent uninstaller ends with 0" \
     wine 'C:\Program Files\Vocalinka\uninstall.exe' /S
 wineserver -w
 check "the uninstaller puts someone else's Pip.acs back" \
-    same "$BUILD/package/foreign-Pip.acs" "$CHARS/Pip.acs"
-listing >"$BUILD/package/after-second-uninstall.txt"
+    same "$WORK/foreign-Pip.acs" "$CHARS/Pip.acs"
+listing >"$WORK/after-second-uninstall.txt"
 check "the second install and uninstall leave what the first left" \
-    cmp "$BUILD/package/after-uninstall.txt" "$BUILD/package/after-second-uninstall.txt"
+    cmp "$WORK/after-uninstall.txt" "$WORK/after-second-uninstall.txt"
 
 # Through the pages, as a person installs: the question about someone else's file is asked,
 # and each answer is kept to.
 DRIVER="$BUILD/mingw-x64/tests/helpers/setup_driver.exe"
 for answer in no yes; do
     say "installing through the pages, answering $answer"
-    wine "$DRIVER" "Z:${SETUP//\//\\}" "$answer" >"$BUILD/package/asked-$answer.txt" 2>>"$LOG"
+    wine "$DRIVER" "Z:${SETUP//\//\\}" "$answer" >"$WORK/asked-$answer.txt" 2>>"$LOG"
     check "setup through the pages, answering $answer, ends with 0" test $? -eq 0
     wineserver -w
     check "setup through the pages asks once, about Pip.acs, answering $answer" \
-        test "$(tr -d '\r' <"$BUILD/package/asked-$answer.txt" | grep -c '^asked: .*Pip\.acs is already there')" = 1
+        test "$(tr -d '\r' <"$WORK/asked-$answer.txt" | grep -c '^asked: .*Pip\.acs is already there')" = 1
     check "setup through the pages installs Merlin.acs, answering $answer" \
         same "$BUILD/native/characters/Merlin.acs" "$CHARS/Merlin.acs"
     check "setup through the pages leaves the start with Windows unticked, answering $answer" \
@@ -234,13 +236,13 @@ for answer in no yes; do
             same "$BUILD/native/characters/Pip.acs" "$CHARS/Pip.acs"
     else
         check "answering no, someone else's Pip.acs stays" \
-            same "$BUILD/package/foreign-Pip.acs" "$CHARS/Pip.acs"
+            same "$WORK/foreign-Pip.acs" "$CHARS/Pip.acs"
     fi
     check "uninstalling after answering $answer ends with 0" \
         wine 'C:\Program Files\Vocalinka\uninstall.exe' /S
     wineserver -w
     check "after answering $answer, uninstalling leaves someone else's Pip.acs" \
-        same "$BUILD/package/foreign-Pip.acs" "$CHARS/Pip.acs"
+        same "$WORK/foreign-Pip.acs" "$CHARS/Pip.acs"
 done
 
 wineserver -k 2>/dev/null
