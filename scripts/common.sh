@@ -30,16 +30,30 @@ ensure_tools() {
     command -v xdpyinfo >/dev/null || need+=(x11-utils)
     command -v xwd >/dev/null || need+=(x11-apps)
     dpkg -s imagemagick >/dev/null 2>&1 || need+=(imagemagick)
-    if [ ${#need[@]} -gt 0 ]; then
-        say "installing: ${need[*]}"
-        if [ "$(id -u)" -ne 0 ]; then
-            echo "Missing packages: ${need[*]}. Run this script as root so that it can install them." >&2
-            exit 1
-        fi
-        export DEBIAN_FRONTEND=noninteractive
-        apt-get update -qq
-        apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+    install_packages "${need[@]}"
+}
+
+# Installs the packages named, if any, with apt-get.
+install_packages() {
+    [ $# -gt 0 ] || return 0
+    say "installing: $*"
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing packages: $*. Run this script as root so that it can install them." >&2
+        exit 1
     fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+}
+
+# What scripts/package.sh and the installer test need besides the build: makensis with its
+# 64-bit stubs, and zip.
+ensure_package_tools() {
+    local need=()
+    [ -d /usr/share/nsis/Stubs ] && command -v makensis >/dev/null || need+=(nsis)
+    command -v zip >/dev/null || need+=(zip)
+    command -v unzip >/dev/null || need+=(unzip)
+    install_packages "${need[@]}"
 }
 
 build_native() {

@@ -74,5 +74,13 @@ run_layer unit "$BUILD/native/tests/unit" '*'
 run_layer win32 "$BUILD/mingw-x64/tests/win32" '*.exe' wine
 run_layer e2e "$BUILD/mingw-x64/tests/e2e" '*.exe' wine
 
+# The setup program, installed and uninstalled in a Wine prefix of its own; it prints each
+# failed case and ends with "installer: N passed, N failed".
+echo "== installer tests"
+"$ROOT/tests/installer/installer_test.sh" 2>"$LOGS/installer-steps.log" | tee "$LOGS/installer-summary.log"
+read -r layer_passed layer_failed < <(tail -n1 "$LOGS/installer-summary.log" |
+    sed -nE 's/^installer: ([0-9]+) passed, ([0-9]+) failed$/\1 \2/p' | grep . || echo 0 1)
+total_passed=$((total_passed + layer_passed)); total_failed=$((total_failed + layer_failed))
+
 echo "$total_passed passed, $total_failed failed"
 [ "$total_failed" -eq 0 ]
