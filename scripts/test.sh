@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test, in three layers:
-#   unit   portable code, natively on Linux
-#   win32  real windows and Win32 calls, under Wine on a virtual screen
-#   e2e    vocalinka.exe as a separate process, driven from outside, under Wine
+# Builds everything and runs every test, in four layers:
+#   unit       portable code, natively on Linux
+#   win32      real windows and Win32 calls, under Wine on a virtual screen
+#   e2e        vocalinka.exe as a separate process, driven from outside, under Wine
+#   installer  the setup program installed and uninstalled in a Wine prefix of its own
 # Each layer reports its count; the last line sums up as "N passed, N failed".
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
