@@ -8,7 +8,6 @@
 
 #include "settings/profile.h"
 #include "shell/win32_util.h"
-#include "win32util/text.h"
 
 namespace vocalinka {
 namespace {
@@ -143,6 +142,15 @@ ProfileRead ReadFieldsOfFile(const std::wstring& path, std::string& text, int tr
 // the next save clears such files once they are old enough not to belong to a save running now.
 void RemoveStaleTemporaries(const std::wstring& path) {
     const std::wstring folder = FolderOf(path);
+    const std::wstring profileName = path.substr(folder.size() + 1);
+    // Named "<profile>.<process id>.tmp": another file of the person's is never taken for one.
+    const auto isTemporary = [&](std::wstring_view name) {
+        constexpr std::wstring_view kEnd = L".tmp";
+        if (name.size() <= profileName.size() + 1 + kEnd.size()) return false;
+        const std::wstring_view id =
+            name.substr(profileName.size() + 1, name.size() - profileName.size() - 1 - kEnd.size());
+        return std::all_of(id.begin(), id.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+    };
     WIN32_FIND_DATAW found;
     HANDLE find = FindFirstFileW((path + L".*.tmp").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) return;
@@ -152,7 +160,9 @@ void RemoveStaleTemporaries(const std::wstring& path) {
         return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
     };
     do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !isTemporary(found.cFileName)) {
+            continue;
+        }
         if (ticks(nowTime) - ticks(found.ftLastWriteTime) > kStaleTemporaryAge) {
             DeleteFileW((folder + L"\\" + found.cFileName).c_str());
         }
@@ -245,7 +255,7 @@ ProfileRead ProfileStore::ReadStored(ProfileSettings& stored) const {
 
 ProfileSettings ProfileStore::Load() {
     ProfileSettings loaded;
-    if (ReadStored(loaded) != ProfileRead::Read) loaded = ProfileSettings{};
+    ReadStored(loaded);  // the defaults when it cannot be read
     changes_ = ProfileChanges(loaded);
     return loaded;
 }

@@ -162,11 +162,11 @@ TEST_F(ProfileStoreTest, SaveToAFolderThatCannotBeMadeSaysWhy) {
 TEST_F(ProfileStoreTest, SaveClearsTemporaryFilesThatKilledSavesLeftBehind) {
     const std::wstring old = path_ + L".4242.tmp";
     const std::wstring recent = path_ + L".4343.tmp";
-    SetBytes(old, "\"Charac");
-    SetBytes(recent, "\"Charac");
-    {
-        UniqueFile file(
-            CreateFileW(old.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    const std::wstring persons = path_ + L".copy.tmp";  // not one of ours: kept at any age
+    for (const std::wstring& name : {old, recent, persons}) SetBytes(name, "\"Charac");
+    for (const std::wstring& name : {old, persons}) {
+        UniqueFile file(CreateFileW(name.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                    0, nullptr));
         FILETIME now;
         GetSystemTimeAsFileTime(&now);
         ULARGE_INTEGER time{{now.dwLowDateTime, now.dwHighDateTime}};
@@ -178,6 +178,7 @@ TEST_F(ProfileStoreTest, SaveClearsTemporaryFilesThatKilledSavesLeftBehind) {
     EXPECT_EQ(GetFileAttributesW(old.c_str()), INVALID_FILE_ATTRIBUTES);
     // One this recent may belong to a save of another copy running now.
     EXPECT_NE(GetFileAttributesW(recent.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW(persons.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // Where the profile lives: the folder test is a stand-in here; the real one is tested below.
