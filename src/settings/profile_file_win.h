@@ -82,7 +82,7 @@ public:
     // Reads the profile again and writes it with the settings changed in this run taken from
     // `current`. A profile that is there but cannot be read, or that is read-only (the person
     // made it so), is left as it is and the result says so; a read-only profile is told only
-    // once a run. A save never waits longer than about half a second.
+    // once a run. A save waits 0.7 s at most (for a file held by another program).
     SaveResult Save(const ProfileSettings& current);
 
 private:
