@@ -1,6 +1,25 @@
 #include "about/registry_value.h"
 
 namespace vocalinka {
+namespace {
+
+bool IsSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
+
+bool IsAsciiLetter(char16_t c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+}  // namespace
+
+bool IsAbsolutePath(std::u16string_view path) {
+    if (path.size() >= 3 && IsAsciiLetter(path[0]) && path[1] == u':' && IsSeparator(path[2])) {
+        return true;
+    }
+    return path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]) &&
+           !IsSeparator(path[2]);
+}
 
 std::optional<RegistryText> CutRegistryValue(std::uint32_t type,
                                              std::span<const unsigned char> data) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace vocalinka {
 
@@ -32,5 +33,11 @@ struct RegistryText {
 // Nothing for a value of size 0, one longer than kMaxRegistryValueBytes, or of another type.
 std::optional<RegistryText> CutRegistryValue(std::uint32_t type,
                                              std::span<const unsigned char> data);
+
+// A path that names one place whatever the current drive and folder: a drive letter, a colon
+// and a separator ("C:\..."), or two separators (a network share "\\server\share" or a
+// "\\?\" path). A program started from a relative path could be one a stranger planted in the
+// current folder.
+bool IsAbsolutePath(std::u16string_view path);
 
 }  // namespace vocalinka

@@ -75,7 +75,7 @@ bool GetKeyValue(HKEY KeyRoot, const std::wstring& KeyName, const std::wstring& 
                  std::wstring& KeyVal) {
     KeyVal.clear();
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(KeyRoot, KeyName.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(KeyRoot, KeyName.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
         return false;
     }
     const UniqueKey key(opened);
@@ -97,12 +97,14 @@ bool GetKeyValue(HKEY KeyRoot, const std::wstring& KeyName, const std::wstring& 
 void StartSysInfo(HWND owner, const SysInfoLocations& locations) {
     std::wstring path;
     const RegistryLocation& first = locations.programPath;
-    if (!GetKeyValue(first.root, first.key, first.valueName, path) || path.empty()) {
+    // Only a full path is started: a relative one would be looked up in the current folder.
+    if (!GetKeyValue(first.root, first.key, first.valueName, path) ||
+        !IsAbsolutePath(ToU16(path))) {
         path.clear();
         const RegistryLocation& second = locations.programFolder;
         std::wstring folder;
-        if (GetKeyValue(second.root, second.key, second.valueName, folder) && !folder.empty() &&
-            IsPlainFile(ToolInFolder(folder))) {
+        if (GetKeyValue(second.root, second.key, second.valueName, folder) &&
+            IsAbsolutePath(ToU16(folder)) && IsPlainFile(ToolInFolder(folder))) {
             path = ToolInFolder(folder);
         }
     }

@@ -23,7 +23,7 @@ SysInfoLocations DefaultSysInfoLocations();
 
 inline constexpr wchar_t kSysInfoUnavailable[] = L"System Information Is Unavailable At This Time";
 
-// Reads the value `SubKeyRef` of the key `KeyName` under `KeyRoot`, opened for reading only,
+// Reads the value `SubKeyRef` of the key `KeyName` under `KeyRoot`, opened to query values only,
 // into `KeyVal`: text as stored (REG_EXPAND_SZ with its variables expanded), a 32-bit number
 // as "&h" and its hexadecimal digits. False, with `KeyVal` empty, when the key or value is
 // missing or of another type, or the value is empty or longer than 1024 bytes.
@@ -31,8 +31,8 @@ inline constexpr wchar_t kSysInfoUnavailable[] = L"System Information Is Unavail
                                const std::wstring& SubKeyRef, std::wstring& KeyVal);
 
 // Starts the tool from the path of the first location or, failing that, from the folder of the
-// second when it holds MSINFO32.EXE; otherwise, or when the start fails, tells the user with a
-// message box owned by `owner` that the tool is unavailable.
+// second when it holds MSINFO32.EXE; both must be absolute paths. Otherwise, or when the start
+// fails, tells the user with a message box owned by `owner` that the tool is unavailable.
 void StartSysInfo(HWND owner, const SysInfoLocations& locations = DefaultSysInfoLocations());
 
 }  // namespace vocalinka

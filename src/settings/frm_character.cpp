@@ -5,6 +5,7 @@
 #include "resources/dialogs_resource.h"
 #include "settings/agent_files.h"
 #include "speech/character_win.h"
+#include "speech/speech_text.h"
 
 namespace vocalinka {
 namespace {
@@ -16,12 +17,22 @@ constexpr DesignedControl kControls[] = {
 };
 constexpr DialogDesign kDesign{4680, 3195, kControls};
 
+// Only the characters the program can load are offered: not a file such as "con.acs", which
+// Windows would open as a device.
+std::optional<std::string> OfferedCharacter(std::string_view fileName) {
+    std::optional<std::string> name = CharacterNameOf(fileName);
+    if (name && !IsCharacterName(ToU16(Utf8ToWide(*name)))) name.reset();
+    return name;
+}
+
 }  // namespace
 
 frmCharacter::frmCharacter(HINSTANCE instance, std::wstring folder)
     : ListChooser(instance, IDD_CHARACTER, kDesign, IDC_LSTCHAR, std::move(folder), L".acs",
-                  CharacterNameOf, &ProfileSettings::Character) {}
+                  OfferedCharacter, &ProfileSettings::Character) {}
 
-std::wstring frmCharacter::InstalledFolder() { return CharacterFolder(WindowsDirectory()); }
+std::wstring frmCharacter::InstalledFolder() {
+    return CharacterFolder(WindowsDirectory());
+}
 
 }  // namespace vocalinka

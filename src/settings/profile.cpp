@@ -9,6 +9,9 @@ namespace {
 
 constexpr char kQuote = '"';
 
+constexpr std::array kFields{&ProfileSettings::Character, &ProfileSettings::Language,
+                             &ProfileSettings::Speed, &ProfileSettings::Pitch};
+
 bool IsLineEnd(char c) {
     return c == '\r' || c == '\n';
 }
@@ -59,7 +62,10 @@ std::string QuotedRecord(std::string_view text) {
     std::string record;
     record.reserve(text.size() + 4);
     record += kQuote;
-    record += text;
+    for (const char c : text) {
+        if (c == kQuote) record += kQuote;
+        record += c;
+    }
     record += kQuote;
     record += LineBreak;
     return record;
@@ -77,7 +83,14 @@ std::string ReadFields(std::string_view fileText) {
         if (newLine && !first) result += LineBreak;
         first = false;
         if (fileText[pos] == kQuote) {
-            const std::size_t close = fileText.find(kQuote, pos + 1);
+            std::size_t close = fileText.find(kQuote, pos + 1);
+            // Two quotes in a row stand for one quote of the text.
+            while (close != std::string_view::npos && close + 1 < n &&
+                   fileText[close + 1] == kQuote) {
+                result.append(fileText.substr(pos + 1, close - pos));
+                pos = close + 1;
+                close = fileText.find(kQuote, pos + 1);
+            }
             if (close == std::string_view::npos) {  // a lone quote: the rest is the field
                 result.append(fileText.substr(pos + 1));
                 break;
@@ -148,6 +161,17 @@ void ApplyProfileText(std::string_view profileText, ProfileSettings& settings) {
         else if (key == "Pitch")
             settings.Pitch = value;
     }
+}
+
+ProfileSettings ProfileChanges::Merge(const ProfileSettings& current,
+                                      const ProfileSettings& stored) {
+    ProfileSettings merged = stored;
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
+        const auto field = kFields[i];
+        changed_[i] = changed_[i] || current.*field != loaded_.*field;
+        if (changed_[i]) merged.*field = current.*field;
+    }
+    return merged;
 }
 
 }  // namespace vocalinka

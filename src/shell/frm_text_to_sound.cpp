@@ -386,14 +386,17 @@ void frmTextToSound::ShowPopupMenu(POINT screenPoint) {
 }
 
 void frmTextToSound::LoadProfile() {
-    settings_ = ProfileSettings{};
-    std::string text;
-    ReadTextFile(ProfilePath(), text);
-    ApplyProfileText(text, settings_);
+    profile_ = ProfileStore(DefaultProfilePlace());
+    settings_ = profile_.Load();
 }
 
 void frmTextToSound::SaveProfile() {
-    WriteTextFile(ProfilePath(), ProfileText(settings_));
+    // Only what the person changed is written; a profile that could not be read or is
+    // read-only is left alone, and the person is told.
+    const SaveResult saved = profile_.Save(settings_);
+    if (!saved.message.empty()) {
+        MessageBoxW(hwnd_, saved.message.c_str(), kApplicationTitle, MB_OK | MB_ICONWARNING);
+    }
 }
 
 void frmTextToSound::CreateControls() {

@@ -10,6 +10,7 @@
 #include "about/frm_about.h"
 #include "agent/agent.h"
 #include "settings/profile.h"
+#include "settings/profile_file_win.h"
 #include "shell/win32_util.h"
 
 namespace vocalinka {
@@ -87,6 +88,7 @@ private:
     UniqueBitmap idlePicture_;
     UniqueBitmap busyPicture_;
     ProfileSettings settings_;
+    ProfileStore profile_;
     std::unique_ptr<agent::Control> Agent1_;
     agent::Character* CurrentCharacter_ = nullptr;
     std::wstring CharacterFile_;

@@ -2,9 +2,8 @@
 // message loop; and the System Info tool it starts, found through registry values written here.
 #include "about/frm_about.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 #include <optional>
@@ -177,7 +176,15 @@ TEST(SysInfo, StartsTheToolOfTheFirstRowOrTheSecondOrSaysItIsUnavailable) {
         {std::nullopt, folder.Path(), L""},  // a folder without the tool
         {std::nullopt, folder.Path() + L"\\hidden", L""},
         {folder.Path() + L"\\missing.exe", secondFolder, L""},
+        // Relative paths would find the tool in the current folder: they are refused.
+        {L"MSINFO32.EXE", std::nullopt, L""},
+        {std::nullopt, L".", L""},
+        {L"..\\second\\MSINFO32.EXE", L"..\\second", L""},
     };
+    // The current folder holds a tool that a relative path would find.
+    wchar_t previousFolder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previousFolder);
+    SetCurrentDirectoryW(secondFolder.c_str());
     const UniqueWindow owner = test::MakeOwnerWindow();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.first.value_or(L"-") + L" / " + c.second.value_or(L"-"));
@@ -207,6 +214,9 @@ TEST(SysInfo, StartsTheToolOfTheFirstRowOrTheSecondOrSaysItIsUnavailable) {
         const std::wstring marker = c.started + L".ran";
         EXPECT_TRUE(test::PumpUntil([&] { return DeleteFileW(marker.c_str()) != FALSE; }));
     }
+    SetCurrentDirectoryW(previousFolder);
+    EXPECT_EQ(GetFileAttributesW((second + L".ran").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "a relative path was started";
 }
 
 }  // namespace

@@ -55,5 +55,18 @@ TEST(CutRegistryValue, GivesTheTextOfTextAndNumbersAndNothingForTheRest) {
     }
 }
 
+TEST(IsAbsolutePath, TakesOnlyPathsThatDoNotDependOnTheCurrentDriveOrFolder) {
+    for (const char16_t* absolute :
+         {u"C:\\Windows\\System32\\msinfo32.exe", u"c:/tools/x.exe", u"\\\\server\\share\\x.exe",
+          u"\\\\?\\C:\\x.exe", u"//server/share/x.exe"}) {
+        EXPECT_TRUE(IsAbsolutePath(absolute)) << std::u16string(absolute).size();
+    }
+    for (const char16_t* relative :
+         {u"", u"msinfo32.exe", u".\\msinfo32.exe", u"..\\x.exe", u"C:msinfo32.exe", u"C:",
+          u"\\Windows\\x.exe", u"\\\\\\x.exe", u"1:\\x.exe", u"tools\\C:\\x.exe"}) {
+        EXPECT_FALSE(IsAbsolutePath(relative)) << std::u16string(relative).size();
+    }
+}
+
 }  // namespace
 }  // namespace vocalinka

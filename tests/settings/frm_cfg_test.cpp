@@ -5,7 +5,6 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -185,6 +184,47 @@ TEST(CharacterChooser, ListsOnlyPlainAcsFilesInFileSystemOrderAndOnlyOkTakesOne)
         EXPECT_TRUE(chooser.Run(settings, {Do(checkAndLeave)})) << i;
         EXPECT_EQ(settings.Character, cases[i].stored) << i;
     }
+}
+
+// Files named for a device ("con.acs", "Nul .acs") are not offered: Windows would open the
+// device in place of the file. Such files can only be made with the "\\?\" prefix.
+TEST(CharacterChooser, OffersNoNameWindowsKeepsForADevice) {
+    const test::TemporaryFolder folder(L"devices");
+    folder.AddFile(L"Merlin.acs");
+    const auto devicePath = [&](const wchar_t* name) {
+        return L"\\\\?\\" + folder.Path() + L"\\" + name;
+    };
+    const wchar_t* devices[] = {L"con.acs", L"Nul .acs", L"COM1.acs", L"lpt9.x.acs"};
+    for (const wchar_t* device : devices) {
+        const UniqueFile file(CreateFileW(devicePath(device).c_str(), GENERIC_WRITE, 0, nullptr,
+                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+    // The folder's own clean-up cannot remove them.
+    const auto removeDevices = [&] {
+        for (const wchar_t* device : devices) DeleteFileW(devicePath(device).c_str());
+    };
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+        (void)entry;
+        ++files;
+    }
+    if (files == 1) GTEST_SKIP() << "this file system makes no files named for devices";
+
+    test::DialogUnderTest<frmCharacter> chooser(folder.Path());
+    std::vector<std::wstring> entries;
+    const auto readAndLeave = [&] {
+        HWND list = chooser.Item(IDC_LSTCHAR);
+        for (LRESULT at = 0; at < SendMessageW(list, LB_GETCOUNT, 0, 0); ++at) {
+            wchar_t text[MAX_PATH] = {};
+            SendMessageW(list, LB_GETTEXT, at, reinterpret_cast<LPARAM>(text));
+            entries.emplace_back(text);
+        }
+        PostClick(chooser.Dialog(), IDCANCEL);
+    };
+    ProfileSettings settings;
+    EXPECT_TRUE(chooser.Run(settings, {Do(readAndLeave)}));
+    removeDevices();
+    EXPECT_EQ(entries, std::vector<std::wstring>{L"Merlin"}) << files << " files";
 }
 
 }  // namespace

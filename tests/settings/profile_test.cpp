@@ -36,10 +36,43 @@ TEST(ProfileFileText, SavedSettingsLoadUnchanged) {
           Settings("Genie, Jr.", "English", "127", "400"),
           Settings(" Genie ", "french", "abc", "12=3"),
           Settings("Мерлин 魔法使い 🧙", "English", "127", "127"),
-          Settings("", "", "", "")}) {
+          Settings("Say \"Hi\"", "\"", "\"\"", "1\"2\",3"), Settings("", "", "", "")}) {
         // Empty settings are written as empty values and read back as such.
         EXPECT_EQ(Load(QuotedRecord(ProfileText(saved))), saved) << saved.Character;
     }
+}
+
+// A quote inside a value is written twice; files without one keep their bytes.
+TEST(ProfileFileText, QuotesInValuesAreDoubledAndReadBackAsOne) {
+    EXPECT_EQ(QuotedRecord("Character=Say \"Hi\""), "\"Character=Say \"\"Hi\"\"\"\r\n");
+    EXPECT_EQ(ReadFields("\"Character=Say \"\"Hi\"\"\"\r\n"), "Character=Say \"Hi\"");
+    EXPECT_EQ(ReadFields("\"\"\"\"\r\n"), "\"");
+    EXPECT_EQ(ReadFields("\"a\"\"b"), "a\"b");  // no closing quote: the rest is the field
+}
+
+// What a save writes: the stored file with the settings this run changed.
+TEST(ProfileChanges, ReplaceOnlyWhatTheRunChangedAndKeepItChanged) {
+    const ProfileSettings onDisk = Settings("Genie", "French", "90", "80");
+    // The file could not be read at start: the run began on the defaults.
+    ProfileChanges unread{ProfileSettings{}};
+    ProfileSettings current;
+    EXPECT_EQ(unread.Merge(current, onDisk), onDisk);
+    current.Speed = "150";
+    EXPECT_EQ(unread.Merge(current, onDisk), Settings("Genie", "French", "150", "80"));
+    // Set back to the value it started with, it is still the person's choice.
+    current.Speed = "127";
+    EXPECT_EQ(unread.Merge(current, onDisk), Settings("Genie", "French", "127", "80"));
+
+    // Read at start; meanwhile another copy of the program saved a new character.
+    ProfileChanges read{onDisk};
+    ProfileSettings mine = onDisk;
+    mine.Pitch = "200";
+    EXPECT_EQ(read.Merge(mine, Settings("Peedy", "French", "90", "80")),
+              Settings("Peedy", "French", "90", "200"));
+    mine.Character = "Robby";
+    mine.Language = "English";
+    EXPECT_EQ(read.Merge(mine, Settings("Peedy", "French", "95", "80")),
+              Settings("Robby", "English", "95", "200"));
 }
 
 struct LoadCase {

@@ -1,0 +1,36 @@
+// A small stand-in for libFuzzer, so that the fuzz targets run in every test run with the
+// ordinary compiler: inputs grown from seeds by random mutation, from a fixed random seed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace vocalinka::fuzz {
+
+using Input = std::vector<std::uint8_t>;
+
+// Seconds each target runs: VOCALINKA_FUZZ_SECONDS when set (a longer run on demand), else 3.
+double SecondsPerTarget();
+
+// Bytes of UTF-8 or of UTF-16 (low byte first) text, as seeds.
+Input Utf8Bytes(std::string_view text);
+Input Utf16Bytes(std::u16string_view text);
+
+struct RunSummary {
+    std::size_t inputs = 0;
+    std::size_t largestInput = 0;
+};
+
+// Runs the seeds, then mutations of them and of earlier mutations (bit flips, random bytes,
+// insertions, cuts, copies inside an input, splices of two inputs) through the target until
+// `seconds` have passed. The targets abort on a broken invariant: the input that did it is
+// first written to "<name>-crash.bin" in the current folder, to be run again by hand.
+RunSummary RunTarget(std::string_view name, std::vector<Input> seeds, double seconds,
+                     std::uint32_t randomSeed = 20261206);
+
+}  // namespace vocalinka::fuzz

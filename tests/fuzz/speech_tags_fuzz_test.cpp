@@ -1,0 +1,23 @@
+#include <gtest/gtest.h>
+
+#include "fuzz_driver.h"
+
+namespace vocalinka::fuzz {
+namespace {
+
+TEST(SpeechTagsFuzz, ParsesAnyTextIntoWordsInsideIt) {
+    std::vector<Input> seeds = {
+        Utf16Bytes(u"\\Spd=150\\\\Pit=127\\Hello world."),
+        Utf16Bytes(u"\\Pau=500\\Then \\Emp\\this, \\Rst\\and \\Vol=65535\\that."),
+        Utf16Bytes(u"\\Map=\"spoken\"=\"shown\"\\ and \\\\ a backslash \\Spd=fast\\ x"),
+        Utf16Bytes(u"Tom & Jerry — 𝄞 ¿qué? \\Chr=\"Whisper\"\\ \\Mrk=12\\ end"),
+        Utf16Bytes(u""),
+    };
+    const std::size_t seedCount = seeds.size();
+    const RunSummary summary = RunTarget("speech-tags", std::move(seeds), SecondsPerTarget());
+    EXPECT_GT(summary.inputs, seedCount);  // mutations ran, not only the seeds
+    RecordProperty("inputs", static_cast<int>(summary.inputs));
+}
+
+}  // namespace
+}  // namespace vocalinka::fuzz
