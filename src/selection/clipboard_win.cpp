@@ -1,5 +1,6 @@
 #include "selection/clipboard_win.h"
 
+#include <algorithm>
 #include <cstring>
 #include <thread>
 #include <utility>
@@ -58,7 +59,7 @@ bool SetClipboardEnhMetafile(const std::vector<unsigned char>& bytes) {
     return false;
 }
 
-// Formats the system makes again from a kept one: a bitmap and a palette from a device-
+// Handle formats the system makes again from a kept one: a bitmap and a palette from a device-
 // independent bitmap, a metafile picture from an enhanced metafile.
 bool IsSynthesizedFrom(UINT format, UINT kept) {
     switch (format) {
@@ -122,7 +123,17 @@ ClipboardSnapshot::Taken ClipboardSnapshot::Take(HWND owner, std::size_t cap) {
     std::vector<Held> held;
     std::vector<UINT> handles;
     std::size_t total = 0;
+    std::vector<UINT> formats;
     for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+        formats.push_back(format);
+    }
+    const bool unicodeText =
+        std::find(formats.begin(), formats.end(), CF_UNICODETEXT) != formats.end();
+    for (UINT format : formats) {
+        // The system makes the ANSI and OEM texts again from the Unicode text. Asking for them
+        // would have them made now, for nothing (and under Wine each one made is memory that
+        // is never given back: about 6 KB a reading).
+        if (unicodeText && (format == CF_TEXT || format == CF_OEMTEXT)) continue;
         HANDLE data = GetClipboardData(format);
         if (!data) continue;  // an owner that could not render it: nobody can paste it either
         if (format == CF_ENHMETAFILE) {

@@ -125,6 +125,12 @@ TEST(ClipboardSnapshot, PutsBackEveryMemoryFormatOutOfHistory) {
     GlobalUnlock(restored);
     EXPECT_TRUE(IsClipboardFormatAvailable(
         RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing")));
+    // The ANSI text is not saved but made again from the Unicode text.
+    HANDLE ansi = GetClipboardData(CF_TEXT);
+    ASSERT_NE(ansi, nullptr);
+    EXPECT_EQ(std::string(static_cast<const char*>(GlobalLock(ansi))).substr(0, 16),
+              "the user's words");
+    GlobalUnlock(ansi);
     CloseClipboard();
 }
 
