@@ -355,5 +355,22 @@ TEST_F(CopyFromEdit, NoTargetOrACancelledCopyReadsNothing) {
     EXPECT_TRUE(PumpUntil([] { return ClipboardText() == L"kept from before"; }));
 }
 
+// A clipboard that cannot be saved whole is left alone: no key goes to the target.
+TEST_F(CopyFromEdit, AClipboardOverTheCapIsLeftAloneAndNothingIsCopied) {
+    Select(L"selected", true);
+    ASSERT_TRUE(SetClipboardText(std::wstring(4096, L'k')));
+    options_.snapshotCap = 1024;
+    UINT keysSent = 0;
+    options_.sendInput = [&](UINT count, INPUT* inputs) {
+        keysSent += count;
+        return SendSystemInput(count, inputs);
+    };
+    const CopiedSelection copied = CopySelectionFrom(edit_.get(), options_, keeper_);
+    EXPECT_FALSE(copied.text.has_value());
+    EXPECT_EQ(copied.clipboardLeftAlone, ClipboardSnapshot::Outcome::TooLarge);
+    EXPECT_EQ(keysSent, 0u);
+    EXPECT_EQ(ClipboardText(), std::wstring(4096, L'k'));
+}
+
 }  // namespace
 }  // namespace vocalinka
