@@ -4,12 +4,13 @@
 // selected text, its peak private bytes against the text's own size.
 //     reading_soak_bench.exe [readings]     (1000 when not given)
 #include <windows.h>
+// After windows.h, which it needs.
 #include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "peer_windows.h"
@@ -79,7 +80,8 @@ public:
     }
     // One reading of what is selected in the window in front, stopped by a second click once
     // it has started; false when a step did not happen. `watch` runs at every poll.
-    bool Read(std::chrono::milliseconds bound = 5s, const std::function<void()>& watch = [] {}) {
+    bool Read(
+        std::chrono::milliseconds bound = 5s, const std::function<void()>& watch = [] {}) {
         const std::size_t speaks = Count("request", "Speak");
         const std::size_t hides = Count("event", "BalloonHide");
         Click();
@@ -142,10 +144,9 @@ bool Soak(int readings) {
             readings, last.privateMb - at100.privateMb,
             (last.privateMb - at100.privateMb) * 1024 / more, last.windows - at100.windows,
             static_cast<long>(last.handles) - static_cast<long>(at100.handles),
-            at100.gdi == 0 && last.gdi == 0 ? "not measurable here (GetGuiResources gives 0)"
-                                            : (last.gdi == at100.gdi && last.user == at100.user
-                                                   ? "equal"
-                                                   : "differ"));
+            at100.gdi == 0 && last.gdi == 0
+                ? "not measurable here (GetGuiResources gives 0)"
+                : (last.gdi == at100.gdi && last.user == at100.user ? "equal" : "differ"));
     }
     return true;
 }

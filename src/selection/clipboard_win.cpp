@@ -178,9 +178,10 @@ bool ClipboardSnapshot::Restore(HWND owner) const {
     if (!clipboard || !EmptyClipboard()) return false;
     bool all = true;
     for (const Format& format : formats_) {
-        const bool set = format.id == CF_ENHMETAFILE
-                             ? SetClipboardEnhMetafile(format.bytes)
-                             : SetClipboardBytes(format.id, format.bytes.data(), format.bytes.size());
+        const bool set =
+            format.id == CF_ENHMETAFILE
+                ? SetClipboardEnhMetafile(format.bytes)
+                : SetClipboardBytes(format.id, format.bytes.data(), format.bytes.size());
         all = set && all;
     }
     if (!formats_.empty()) {

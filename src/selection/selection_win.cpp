@@ -44,9 +44,8 @@ private:
 bool IsCloaked(HWND hWnd) {
     // Not imported: DWMAPI is no known system library, and a copy beside the program would be
     // loaded instead of the system's.
-    using GetAttribute = HRESULT WINAPI(HWND, DWORD, void*, DWORD);
-    static GetAttribute* const get =
-        win32util::SystemFunction<GetAttribute>(L"dwmapi.dll", "DwmGetWindowAttribute");
+    static auto* const get = win32util::SystemFunction<decltype(DwmGetWindowAttribute)>(
+        L"dwmapi.dll", "DwmGetWindowAttribute");
     DWORD cloaked = 0;
     return get && SUCCEEDED(get(hWnd, DWMWA_CLOAKED, &cloaked, sizeof(cloaked))) && cloaked;
 }
@@ -162,8 +161,8 @@ bool SendKeys(std::vector<INPUT> events, const InputSender& send) {
     for (auto key = down.rbegin(); key != down.rend(); ++key) ups.push_back(KeyEvent(*key, true));
     // Input can be refused for a moment (a desktop switch, a secure screen): a few tries.
     for (int attempt = 0; attempt < 3 && !ups.empty(); ++attempt) {
-        const UINT released =
-            std::min(send(static_cast<UINT>(ups.size()), ups.data()), static_cast<UINT>(ups.size()));
+        const UINT released = std::min(send(static_cast<UINT>(ups.size()), ups.data()),
+                                       static_cast<UINT>(ups.size()));
         ups.erase(ups.begin(), ups.begin() + released);
     }
     return false;

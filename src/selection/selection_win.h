@@ -82,7 +82,6 @@ struct CopiedSelection {
 // sends the copy keystroke, waits for the copy to reach the clipboard and reads its text. The
 // user's clipboard is handed to `keeper`, which puts it back (see ClipboardKeeper); a clipboard
 // that cannot be saved whole is not touched and no copy is asked for.
-CopiedSelection CopySelectionFrom(HWND target, const CopyOptions& options,
-                                  ClipboardKeeper& keeper);
+CopiedSelection CopySelectionFrom(HWND target, const CopyOptions& options, ClipboardKeeper& keeper);
 
 }  // namespace vocalinka

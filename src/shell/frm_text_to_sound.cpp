@@ -280,8 +280,7 @@ void frmTextToSound::ReadSelection() {
     CopyOptions options;
     options.listener = hwnd_;
     options.cancelled = [this, generation] { return generation != clickGeneration_ || !hwnd_; };
-    const CopiedSelection copied =
-        CopySelectionFrom(FindTargetWindow(), options, clipboardKeeper_);
+    const CopiedSelection copied = CopySelectionFrom(FindTargetWindow(), options, clipboardKeeper_);
     if (options.cancelled()) return;  // a later click stopped this one: it stays silent
     if (!copied.text) {
         ShowPicture(Image1_);

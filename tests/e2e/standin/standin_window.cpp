@@ -8,6 +8,7 @@
 //   console     class ConsoleWindowClass; Ctrl+Insert copies "console selection"
 //   huge        Ctrl+C copies a text of 4 MB
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include <cstdio>
@@ -114,8 +115,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const DWORD exStyle = noActivate ? WS_EX_TOPMOST | WS_EX_NOACTIVATE : 0;
     const std::wstring title = L"Stand-in " + g_mode;
     HWND window = CreateWindowExW(exStyle, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW,
-                                  noActivate ? 100 : 200, noActivate ? 100 : 200, 400, 300,
-                                  nullptr, nullptr, instance, nullptr);
+                                  noActivate ? 100 : 200, noActivate ? 100 : 200, 400, 300, nullptr,
+                                  nullptr, instance, nullptr);
     if (!window) return 1;
     ShowWindow(window, noActivate ? SW_SHOWNOACTIVATE : SW_SHOW);
     if (!noActivate) SetForegroundWindow(window);
