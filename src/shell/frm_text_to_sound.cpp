@@ -275,12 +275,27 @@ void frmTextToSound::Command1_Click() {
 }
 
 void frmTextToSound::ReadSelection() {
+    // A click while a copy is under way (an earlier balloon's close may have put the idle
+    // picture up meanwhile) stops that copy, as on the busy picture: a second copy would save
+    // the first one's text as the user's clipboard.
+    if (copying_) {
+        ShowPicture(Image1_);
+        return;
+    }
     ShowPicture(Image2_);
     const unsigned generation = clickGeneration_;
     CopyOptions options;
     options.listener = hwnd_;
     options.cancelled = [this, generation] { return generation != clickGeneration_ || !hwnd_; };
-    const CopiedSelection copied = CopySelectionFrom(FindTargetWindow(), options, clipboardKeeper_);
+    CopiedSelection copied;
+    copying_ = true;
+    try {
+        copied = CopySelectionFrom(FindTargetWindow(), options, clipboardKeeper_);
+    } catch (...) {
+        copying_ = false;
+        throw;
+    }
+    copying_ = false;
     if (options.cancelled()) return;  // a later click stopped this one: it stays silent
     if (!copied.text) {
         ShowPicture(Image1_);

@@ -96,6 +96,7 @@ private:
     unsigned clickGeneration_ = 0;
     // The user's clipboard, put back after each copy, a late one included.
     ClipboardKeeper clipboardKeeper_;
+    bool copying_ = false;
     frmAbout about_;
 };
 
