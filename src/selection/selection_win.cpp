@@ -1,10 +1,12 @@
 #include "selection/selection_win.h"
 
-#include <cstring>
-#include <thread>
+#include <dwmapi.h>
+
+#include <algorithm>
 #include <utility>
 
 #include "shell/app_title.h"
+#include "win32util/system_library.h"
 
 namespace vocalinka {
 namespace {
@@ -24,80 +26,54 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds bound,
     }
 }
 
-// Another program (a clipboard history tool, say) may hold the clipboard for a moment.
-class OpenedClipboard {
+// Wakes the waits below as soon as the clipboard changes, instead of at their next poll.
+class ClipboardListener {
 public:
-    explicit OpenedClipboard(const CopyOptions& options) {
-        const auto end = Clock::now() + options.clipboardOpenBound;
-        while (!(open_ = OpenClipboard(options.clipboardOwner)) && Clock::now() < end) {
-            std::this_thread::sleep_for(2ms);
-        }
+    explicit ClipboardListener(HWND window)
+        : window_(window && AddClipboardFormatListener(window) ? window : nullptr) {}
+    ClipboardListener(const ClipboardListener&) = delete;
+    ClipboardListener& operator=(const ClipboardListener&) = delete;
+    ~ClipboardListener() {
+        if (window_) RemoveClipboardFormatListener(window_);
     }
-    OpenedClipboard(const OpenedClipboard&) = delete;
-    OpenedClipboard& operator=(const OpenedClipboard&) = delete;
-    ~OpenedClipboard() {
-        if (open_) CloseClipboard();
-    }
-    explicit operator bool() const { return open_; }
 
 private:
-    bool open_ = false;
+    HWND window_;
 };
 
-// Formats whose data are memory: the others are GDI objects or private handles that cannot
-// be copied as bytes.
-bool IsMemoryFormat(UINT format) {
-    switch (format) {
-        case CF_BITMAP:
-        case CF_METAFILEPICT:
-        case CF_PALETTE:
-        case CF_ENHMETAFILE:
-        case CF_OWNERDISPLAY:
-        case CF_DSPBITMAP:
-        case CF_DSPMETAFILEPICT:
-        case CF_DSPENHMETAFILE:
-            return false;
-    }
-    return !(format >= CF_PRIVATEFIRST && format <= CF_GDIOBJLAST);
+bool IsCloaked(HWND hWnd) {
+    // Not imported: DWMAPI is no known system library, and a copy beside the program would be
+    // loaded instead of the system's.
+    static auto* const get = win32util::SystemFunction<decltype(DwmGetWindowAttribute)>(
+        L"dwmapi.dll", "DwmGetWindowAttribute");
+    DWORD cloaked = 0;
+    return get && SUCCEEDED(get(hWnd, DWMWA_CLOAKED, &cloaked, sizeof(cloaked))) && cloaked;
 }
 
-bool SetClipboardBytes(UINT format, const void* bytes, std::size_t size) {
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size ? size : 1);
-    if (!memory) return false;
-    if (void* target = GlobalLock(memory)) {
-        if (size) std::memcpy(target, bytes, size);
-        GlobalUnlock(memory);
-        if (SetClipboardData(format, memory)) return true;  // the system owns it now
+bool IsExtendedKey(WORD key) {
+    switch (key) {
+        case VK_RMENU:
+        case VK_RCONTROL:
+        case VK_LWIN:
+        case VK_RWIN:
+        case VK_INSERT:
+            return true;
     }
-    GlobalFree(memory);
     return false;
 }
 
-std::wstring ClipboardText() {
-    HANDLE data = GetClipboardData(CF_UNICODETEXT);
-    if (!data) return {};
-    const auto* text = static_cast<const wchar_t*>(GlobalLock(data));
-    if (!text) return {};
-    const std::size_t capacity = GlobalSize(data) / sizeof(wchar_t);
-    std::wstring result(text, wcsnlen(text, capacity));
-    GlobalUnlock(data);
-    return result;
+INPUT KeyEvent(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags =
+        (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(key) ? KEYEVENTF_EXTENDEDKEY : 0);
+    return input;
 }
 
-// Ctrl+C as one batch of four key events: nothing the user types, and no key state that the
-// system resynchronises when the activation completes, can come between them.
-bool SendCopyKeystroke() {
-    constexpr WORD kKeyC = 0x43;
-    const std::pair<WORD, DWORD> keys[] = {
-        {VK_CONTROL, 0}, {kKeyC, 0}, {kKeyC, KEYEVENTF_KEYUP}, {VK_CONTROL, KEYEVENTF_KEYUP}};
-    INPUT inputs[4] = {};
-    for (int i = 0; i < 4; ++i) {
-        inputs[i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = keys[i].first;
-        inputs[i].ki.wScan = static_cast<WORD>(MapVirtualKeyW(keys[i].first, MAPVK_VK_TO_VSC));
-        inputs[i].ki.dwFlags = keys[i].second;
-    }
-    return SendInput(4, inputs, sizeof(INPUT)) == 4;
+bool IsKeyUp(const INPUT& input) {
+    return (input.ki.dwFlags & KEYEVENTF_KEYUP) != 0;
 }
 
 }  // namespace
@@ -116,12 +92,27 @@ bool IsAppWindow(HWND hWnd) {
            GetWindow(hWnd, GW_OWNER) == nullptr;
 }
 
+bool CanHaveBeenWorkedIn(HWND hWnd) {
+    const LONG_PTR exStyle = GetWindowLongPtrW(hWnd, GWL_EXSTYLE);
+    return !(exStyle & (WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW)) && !IsCloaked(hWnd);
+}
+
 HWND FindTargetWindow() {
     for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window;
          window = GetWindow(window, GW_HWNDNEXT)) {
-        if (IsAppWindow(window) && GetWindowTitle(window) != kApplicationTitle) return window;
+        if (IsAppWindow(window) && CanHaveBeenWorkedIn(window) &&
+            GetWindowTitle(window) != kApplicationTitle) {
+            return window;
+        }
     }
     return nullptr;
+}
+
+bool IsConsoleWindow(HWND hWnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(hWnd, name, 64);
+    return wcscmp(name, L"ConsoleWindowClass") == 0 ||
+           wcscmp(name, L"CASCADIA_HOSTING_WINDOW_CLASS") == 0;
 }
 
 bool YieldToMessages() {
@@ -137,99 +128,105 @@ bool YieldToMessages() {
     return true;
 }
 
-std::optional<ClipboardSnapshot> ClipboardSnapshot::Take(const CopyOptions& options) {
-    OpenedClipboard clipboard(options);
-    if (!clipboard) return std::nullopt;
-    ClipboardSnapshot snapshot;
-    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
-        if (!IsMemoryFormat(format)) continue;
-        HANDLE data = GetClipboardData(format);
-        if (!data) continue;  // an owner that could not render it
-        const std::size_t size = GlobalSize(data);
-        const auto* bytes = static_cast<const unsigned char*>(GlobalLock(data));
-        if (!bytes) continue;
-        snapshot.formats_.push_back({format, std::vector<unsigned char>(bytes, bytes + size)});
-        GlobalUnlock(data);
-    }
-    return snapshot;
+UINT SendSystemInput(UINT count, INPUT* inputs) {
+    return SendInput(count, inputs, sizeof(INPUT));
 }
 
-bool ClipboardSnapshot::Restore(const CopyOptions& options) const {
-    OpenedClipboard clipboard(options);
-    if (!clipboard || !EmptyClipboard()) return false;
-    bool all = true;
-    for (const Format& format : formats_) {
-        all = SetClipboardBytes(format.id, format.bytes.data(), format.bytes.size()) && all;
+std::vector<INPUT> CopyKeystroke(WORD copyKey) {
+    std::vector<INPUT> events{KeyEvent(VK_CONTROL, false)};
+    for (WORD key : {VK_LSHIFT, VK_RSHIFT, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN}) {
+        events.push_back(KeyEvent(key, true));
     }
-    if (!formats_.empty()) {
-        // What is put back is no new copy: history and cloud clipboard tools skip it.
-        static const UINT exclude =
-            RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
-        static const UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
-        const DWORD no = 0;
-        SetClipboardBytes(exclude, &no, sizeof(no));
-        SetClipboardBytes(history, &no, sizeof(no));
-    }
-    return all;
+    events.push_back(KeyEvent(copyKey, false));
+    events.push_back(KeyEvent(copyKey, true));
+    events.push_back(KeyEvent(VK_CONTROL, true));
+    return events;
 }
 
-// Wakes the waits below as soon as the clipboard changes, instead of at their next poll.
-class ClipboardListener {
-public:
-    explicit ClipboardListener(HWND window)
-        : window_(window && AddClipboardFormatListener(window) ? window : nullptr) {}
-    ClipboardListener(const ClipboardListener&) = delete;
-    ClipboardListener& operator=(const ClipboardListener&) = delete;
-    ~ClipboardListener() {
-        if (window_) RemoveClipboardFormatListener(window_);
+bool SendKeys(std::vector<INPUT> events, const InputSender& send) {
+    const UINT count = static_cast<UINT>(events.size());
+    const UINT sent = std::min(send(count, events.data()), count);
+    if (sent == count) return true;
+    // The keys that went down and not up again, released last pressed first.
+    std::vector<WORD> down;
+    for (UINT i = 0; i < sent; ++i) {
+        const WORD key = events[i].ki.wVk;
+        if (!IsKeyUp(events[i])) {
+            down.push_back(key);
+        } else {
+            down.erase(std::remove(down.begin(), down.end(), key), down.end());
+        }
     }
-
-private:
-    HWND window_;
-};
-
-CopiedSelection::~CopiedSelection() {
-    // Only after a copy, and not when another program has written to the clipboard since.
-    const DWORD now = GetClipboardSequenceNumber();
-    if (saved_ && now != before_ && now == afterCopy_) saved_->Restore(options_);
+    std::vector<INPUT> ups;
+    for (auto key = down.rbegin(); key != down.rend(); ++key) ups.push_back(KeyEvent(*key, true));
+    // Input can be refused for a moment (a desktop switch, a secure screen): a few tries.
+    for (int attempt = 0; attempt < 3 && !ups.empty(); ++attempt) {
+        const UINT released = std::min(send(static_cast<UINT>(ups.size()), ups.data()),
+                                       static_cast<UINT>(ups.size()));
+        ups.erase(ups.begin(), ups.begin() + released);
+    }
+    return false;
 }
 
-CopiedSelection CopySelectionFrom(HWND target, const CopyOptions& options) {
+CopiedSelection CopySelectionFrom(HWND target, const CopyOptions& options,
+                                  ClipboardKeeper& keeper) {
+    // A late copy of an earlier reading is undone before this one saves the clipboard.
+    keeper.Settle();
     const bool haveTarget = target && IsWindow(target);
     if (haveTarget) {
         // Activation completes in its own time: it goes on while the clipboard is saved.
         if (IsIconic(target)) ShowWindow(target, SW_RESTORE);
         SetForegroundWindow(target);
     }
-    // The clipboard is not cleared: its sequence number tells a new copy from what it held,
-    // and a clipboard left alone needs nothing put back.
-    CopiedSelection copy(ClipboardSnapshot::Take(options), GetClipboardSequenceNumber(), options);
-    if (!copy.saved_ || !haveTarget) return copy;
-    const ClipboardListener listener(options.clipboardOwner);
+    CopiedSelection result;
+    // The clipboard is not cleared: its sequence number tells a new copy from what it held.
+    ClipboardSnapshot::Taken saved = ClipboardSnapshot::Take(keeper.Window(), options.snapshotCap);
+    if (saved.outcome != ClipboardSnapshot::Outcome::Saved) {
+        result.clipboardLeftAlone = saved.outcome;
+        return result;
+    }
+    if (!haveTarget) return result;
+    const DWORD before = GetClipboardSequenceNumber();
+    DWORD targetProcess = 0;
+    GetWindowThreadProcessId(target, &targetProcess);
+    const ClipboardListener listener(options.listener);
 
     // Keys sent before the target is in front would go to the window that was.
     const bool inFront =
         WaitFor([&] { return GetForegroundWindow() == target; }, options.activationBound, options);
-    if (!inFront || !SendCopyKeystroke() || !YieldToMessages() || options.cancelled()) return copy;
-    // The copy lands when the target gets to it, after the keys: wait for the clipboard to
-    // change instead of reading at once and finding nothing.
-    const bool copied = WaitFor(
-        [&] {
-            return GetClipboardSequenceNumber() != copy.before_ &&
-                   IsClipboardFormatAvailable(CF_UNICODETEXT);
-        },
-        options.copyBound, options);
-    if (copied) {
-        OpenedClipboard clipboard(options);
-        if (clipboard) {
-            copy.text = ClipboardText();
-            copy.afterCopy_ = GetClipboardSequenceNumber();
+    if (!inFront) return result;  // no keys went out: the clipboard is as it was
+
+    // From the keys on, the target may write to the clipboard at any time, also after this
+    // copy has given up on it: in every path the keeper gets the user's clipboard.
+    std::optional<DWORD> sequenceRead;
+    try {
+        const WORD copyKey = IsConsoleWindow(target) ? VK_INSERT : 'C';
+        const bool sent = SendKeys(CopyKeystroke(copyKey), options.sendInput);
+        if (sent && YieldToMessages() && !options.cancelled()) {
+            // The copy lands when the target gets to it, after the keys: wait for the
+            // clipboard to change instead of reading at once and finding nothing.
+            const bool copied = WaitFor(
+                [&] {
+                    return GetClipboardSequenceNumber() != before &&
+                           IsClipboardFormatAvailable(CF_UNICODETEXT);
+                },
+                options.copyBound, options);
+            if (copied) {
+                OpenedClipboard clipboard(keeper.Window());
+                if (clipboard) {
+                    result.text = ClipboardText();
+                    sequenceRead = GetClipboardSequenceNumber();
+                }
+            } else if (!options.cancelled()) {
+                result.text = std::wstring{};  // nothing selected, or nothing that is text
+            }
         }
-    } else if (!options.cancelled()) {
-        copy.text = std::wstring{};  // nothing selected, or nothing that is text
-        copy.afterCopy_ = GetClipboardSequenceNumber();
+    } catch (...) {
+        keeper.Keep(std::move(*saved.snapshot), targetProcess, before, std::nullopt);
+        throw;
     }
-    return copy;
+    keeper.Keep(std::move(*saved.snapshot), targetProcess, before, sequenceRead);
+    return result;
 }
 
 }  // namespace vocalinka

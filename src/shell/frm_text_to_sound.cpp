@@ -279,15 +279,45 @@ void frmTextToSound::Command1_Click() {
 }
 
 void frmTextToSound::ReadSelection() {
+    // A click while a copy is under way (an earlier balloon's close may have put the idle
+    // picture up meanwhile) stops that copy, as on the busy picture: a second copy would save
+    // the first one's text as the user's clipboard.
+    if (copying_) {
+        ShowPicture(Image1_);
+        return;
+    }
     ShowPicture(Image2_);
     const unsigned generation = clickGeneration_;
     CopyOptions options;
-    options.clipboardOwner = hwnd_;
+    options.listener = hwnd_;
     options.cancelled = [this, generation] { return generation != clickGeneration_ || !hwnd_; };
-    const CopiedSelection copied = CopySelectionFrom(FindTargetWindow(), options);
+    CopiedSelection copied;
+    copying_ = true;
+    try {
+        copied = CopySelectionFrom(FindTargetWindow(), options, clipboardKeeper_);
+    } catch (...) {
+        copying_ = false;
+        throw;
+    }
+    copying_ = false;
     if (options.cancelled()) return;  // a later click stopped this one: it stays silent
     if (!copied.text) {
         ShowPicture(Image1_);
+        if (copied.clipboardLeftAlone == ClipboardSnapshot::Outcome::TooLarge ||
+            copied.clipboardLeftAlone == ClipboardSnapshot::Outcome::Unkeepable) {
+            // Copying would replace what could not be kept: the user is told, nothing is lost.
+            MessageBoxW(hwnd_,
+                        copied.clipboardLeftAlone == ClipboardSnapshot::Outcome::TooLarge
+                            ? L"The clipboard holds too much to be put back after copying "
+                              L"(more than 64 MB), so the selection was not copied and the "
+                              L"clipboard was left as it is.\r\n\r\nCopy something smaller, or "
+                              L"empty the clipboard, and click again."
+                            : L"The clipboard holds something that could not be put back after "
+                              L"copying, so the selection was not copied and the clipboard was "
+                              L"left as it is.\r\n\r\nCopy something else, or empty the "
+                              L"clipboard, and click again.",
+                        kApplicationTitle, MB_OK | MB_ICONINFORMATION);
+        }
         return;
     }
     SetWindowTextW(TextBox_, copied.text->c_str());
@@ -407,7 +437,9 @@ void frmTextToSound::CreateControls() {
     // A graphical button without a visible caption; its text names it for screen readers and
     // follows the picture (ShowPicture).
     Command1_ = child(WC_BUTTONW, kReadName, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_BITMAP);
-    TextBox_ = child(WC_EDITW, L"", ES_MULTILINE | ES_AUTOVSCROLL);
+    // Nobody sees the text box: it does not wrap, which for a text of megabytes took the
+    // window away from the user for most of a minute.
+    TextBox_ = child(WC_EDITW, L"", ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL);
     SendMessageW(TextBox_, EM_SETLIMITTEXT, 0, 0);  // a long selection is read whole
     Image1_ = child(WC_STATICW, L"", SS_BITMAP);
     Image2_ = child(WC_STATICW, L"", SS_BITMAP);

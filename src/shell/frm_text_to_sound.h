@@ -9,6 +9,7 @@
 
 #include "about/frm_about.h"
 #include "agent/agent.h"
+#include "selection/clipboard_win.h"
 #include "settings/profile.h"
 #include "settings/profile_file_win.h"
 #include "shell/win32_util.h"
@@ -95,6 +96,9 @@ private:
     // Rises at every click: a copy still running from an earlier click sees that it was
     // stopped and does not speak.
     unsigned clickGeneration_ = 0;
+    // The user's clipboard, put back after each copy, a late one included.
+    ClipboardKeeper clipboardKeeper_;
+    bool copying_ = false;
     frmAbout about_;
 };
 

@@ -7,8 +7,7 @@
 #include <string>
 
 #include "clipboard_text.h"
-#include "program_under_test.h"
-#include "trace_reader.h"
+#include "reading_fixture.h"
 
 namespace e2e {
 namespace {
@@ -16,84 +15,10 @@ namespace {
 using test_clipboard::ClipboardText;
 using test_clipboard::SetClipboardText;
 
-class Notepad {
-public:
-    Notepad() {
-        std::wstring command = L"notepad.exe";
-        STARTUPINFOW startup{sizeof(startup)};
-        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                           &startup, &process_)) {
-            // This notepad's window: one of an earlier test may still be closing.
-            WaitUntil(
-                [this] {
-                    main_ = VisibleWindowOf(process_.dwProcessId, L"Notepad");
-                    return main_ && (edit_ = FindWindowExW(main_, nullptr, L"Edit", nullptr));
-                },
-                20s);
-        }
-    }
-    ~Notepad() {
-        if (process_.hProcess) {
-            TerminateProcess(process_.hProcess, 0);
-            WaitForSingleObject(process_.hProcess, 5000);
-            CloseHandle(process_.hProcess);
-            CloseHandle(process_.hThread);
-        }
-    }
-    bool Ready() const { return edit_ != nullptr; }
-    // The user types the text, selects it (or not), and keeps working in notepad.
-    void Select(const std::wstring& text, bool all) const {
-        SendMessageW(edit_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-        SendMessageW(edit_, EM_SETSEL, 0, all ? -1 : 0);
-        SetForegroundWindow(main_);
-        WaitUntil([this] { return GetForegroundWindow() == main_; }, 2s);
-    }
-
-private:
-    PROCESS_INFORMATION process_{};
-    HWND main_ = nullptr;
-    HWND edit_ = nullptr;
-};
-
-class ReadingE2E : public testing::Test {
+// The tests that read from notepad have one of their own.
+class NotepadReading : public ReadingE2E {
 protected:
-    void StartProgram(const std::string& profile = {}) {
-        if (!profile.empty()) program_.WriteProfile(profile);
-        ASSERT_TRUE(program_.Start());
-        command1_ = FindWindowExW(program_.MainWindow(), nullptr, L"Button", nullptr);
-        image1_ = FindWindowExW(program_.MainWindow(), nullptr, L"Static", nullptr);
-        image2_ = FindWindowExW(program_.MainWindow(), image1_, L"Static", nullptr);
-    }
-    bool Busy() const {
-        return SendMessageW(command1_, BM_GETIMAGE, IMAGE_BITMAP, 0) ==
-               SendMessageW(image2_, STM_GETIMAGE, IMAGE_BITMAP, 0);
-    }
-    bool Idle() const {
-        return SendMessageW(command1_, BM_GETIMAGE, IMAGE_BITMAP, 0) ==
-               SendMessageW(image1_, STM_GETIMAGE, IMAGE_BITMAP, 0);
-    }
-    std::size_t Count(const std::string& kind, const std::string& name) const {
-        return trace_.Find(kind, name).size();
-    }
-    bool WaitForCount(const std::string& kind, const std::string& name, std::size_t count,
-                      std::chrono::milliseconds timeout = 20s) const {
-        return WaitUntil([&] { return Count(kind, name) >= count; }, timeout);
-    }
-    void Click() const {
-        PressMouse(CentreOf(command1_), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
-    }
-    // Waits for the greeting to end, so that a reading starts from the idle picture.
-    void WaitForGreetingToEnd() const {
-        ASSERT_TRUE(WaitForCount("event", "BalloonHide", 1, 30s));
-        ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
-    }
-
-    Trace trace_;  // before the program, which reads the setting when it starts
-    ProgramUnderTest program_;
     Notepad notepad_;
-    HWND command1_ = nullptr;
-    HWND image1_ = nullptr;
-    HWND image2_ = nullptr;
 };
 
 TEST_F(ReadingE2E, GreetsByNameWithTheBusyPictureUntilTheBalloonCloses) {
@@ -120,7 +45,7 @@ TEST_F(ReadingE2E, GreetsByNameWithTheBusyPictureUntilTheBalloonCloses) {
     WaitForGreetingToEnd();
 }
 
-TEST_F(ReadingE2E, ReadsTheSelectionInAnyScriptWithTheProfilesSpeedAndPitch) {
+TEST_F(NotepadReading, ReadsTheSelectionInAnyScriptWithTheProfilesSpeedAndPitch) {
     ASSERT_TRUE(notepad_.Ready());
     StartProgram("\"Character=Merlin\r\nLanguage=English\r\nSpeed=150\r\nPitch=90\"\r\n");
     WaitForGreetingToEnd();
@@ -151,7 +76,7 @@ TEST_F(ReadingE2E, ReadsTheSelectionInAnyScriptWithTheProfilesSpeedAndPitch) {
     }
 }
 
-TEST_F(ReadingE2E, NoSelectionSpeaksNothingAndShowsTheIdlePicture) {
+TEST_F(NotepadReading, NoSelectionSpeaksNothingAndShowsTheIdlePicture) {
     ASSERT_TRUE(notepad_.Ready());
     StartProgram();
     WaitForGreetingToEnd();

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "clipboard_text.h"
 #include "selection/selection_win.h"
@@ -16,9 +20,20 @@ using test_clipboard::ClipboardText;
 using test_clipboard::SetClipboardText;
 using UniqueWindow = Unique<HWND, DestroyWindow>;
 
+// Processes this thread's messages until `done` holds or two seconds pass.
+bool PumpUntil(const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        YieldToMessages();
+        MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+    return true;
+}
+
 UniqueWindow Window(const wchar_t* title, DWORD exStyle = 0, HWND owner = nullptr,
-                    bool visible = true) {
-    HWND window = CreateWindowExW(exStyle, L"STATIC", title, WS_OVERLAPPED | WS_CAPTION, 10, 10,
+                    bool visible = true, const wchar_t* className = L"STATIC") {
+    HWND window = CreateWindowExW(exStyle, className, title, WS_OVERLAPPED | WS_CAPTION, 10, 10,
                                   200, 100, owner, nullptr, nullptr, nullptr);
     if (visible) ShowWindow(window, SW_SHOWNA);
     return UniqueWindow(window);
@@ -43,6 +58,40 @@ TEST(TargetSearch, SkipsOwnedHiddenUntitledAndApplicationTitledWindows) {
     EXPECT_EQ(FindTargetWindow(), similar.get());
 }
 
+// Windows high in the z-order that the user cannot have worked in are passed over.
+TEST(TargetSearch, SkipsWindowsThatNeverTakeActivationAndToolWindows) {
+    auto reader = Window(L"Reader");
+    const DWORD exStyles[] = {WS_EX_TOPMOST | WS_EX_NOACTIVATE, WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
+                              WS_EX_NOACTIVATE};
+    for (const DWORD exStyle : exStyles) {
+        auto above = Window(L"On-screen keyboard", exStyle);
+        SetWindowPos(above.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        EXPECT_FALSE(CanHaveBeenWorkedIn(above.get())) << exStyle;
+        EXPECT_EQ(FindTargetWindow(), reader.get()) << exStyle;
+    }
+    EXPECT_TRUE(CanHaveBeenWorkedIn(reader.get()));
+}
+
+TEST(TargetSearch, ConsolesAreKnownByTheirClass) {
+    const struct {
+        const wchar_t* className;
+        bool console;
+    } cases[] = {{L"ConsoleWindowClass", true},
+                 {L"CASCADIA_HOSTING_WINDOW_CLASS", true},
+                 {L"ConsoleWindowClassic", false},
+                 {L"Notepad", false}};
+    for (const auto& c : cases) {
+        WNDCLASSEXW wc{sizeof(wc)};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = c.className;
+        RegisterClassExW(&wc);
+        auto window = Window(L"Terminal", 0, nullptr, true, c.className);
+        ASSERT_NE(window.get(), nullptr);
+        EXPECT_EQ(IsConsoleWindow(window.get()), c.console) << c.className;
+    }
+}
+
 TEST(TargetSearch, WindowsThatAreGoneHaveNoTitle) {
     HWND gone = Window(L"Soon gone").release();
     EXPECT_EQ(GetWindowTitle(gone), L"Soon gone");
@@ -63,11 +112,10 @@ TEST(ClipboardSnapshot, PutsBackEveryMemoryFormatOutOfHistory) {
     SetClipboardData(custom, memory);
     CloseClipboard();
 
-    const CopyOptions options;
-    const auto snapshot = ClipboardSnapshot::Take(options);
-    ASSERT_TRUE(snapshot.has_value());
+    const auto taken = ClipboardSnapshot::Take(nullptr);
+    ASSERT_EQ(taken.outcome, ClipboardSnapshot::Outcome::Saved);
     ASSERT_TRUE(SetClipboardText(L"something else"));
-    ASSERT_TRUE(snapshot->Restore(options));
+    ASSERT_TRUE(taken.snapshot->Restore(nullptr));
 
     EXPECT_EQ(ClipboardText(), L"the user's words ✓");
     ASSERT_TRUE(OpenClipboard(nullptr));
@@ -77,6 +125,12 @@ TEST(ClipboardSnapshot, PutsBackEveryMemoryFormatOutOfHistory) {
     GlobalUnlock(restored);
     EXPECT_TRUE(IsClipboardFormatAvailable(
         RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing")));
+    // The ANSI text is not saved but made again from the Unicode text.
+    HANDLE ansi = GetClipboardData(CF_TEXT);
+    ASSERT_NE(ansi, nullptr);
+    EXPECT_EQ(std::string(static_cast<const char*>(GlobalLock(ansi))).substr(0, 16),
+              "the user's words");
+    GlobalUnlock(ansi);
     CloseClipboard();
 }
 
@@ -84,11 +138,11 @@ TEST(ClipboardSnapshot, AnEmptyClipboardIsLeftEmpty) {
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
     CloseClipboard();
-    const auto snapshot = ClipboardSnapshot::Take(CopyOptions{});
-    ASSERT_TRUE(snapshot.has_value());
-    EXPECT_TRUE(snapshot->Empty());
+    const auto taken = ClipboardSnapshot::Take(nullptr);
+    ASSERT_TRUE(taken.snapshot.has_value());
+    EXPECT_TRUE(taken.snapshot->Empty());
     ASSERT_TRUE(SetClipboardText(L"copied"));
-    ASSERT_TRUE(snapshot->Restore(CopyOptions{}));
+    ASSERT_TRUE(taken.snapshot->Restore(nullptr));
     EXPECT_EQ(CountClipboardFormats(), 0);
 }
 
@@ -106,14 +160,148 @@ TEST(ClipboardSnapshot, ALockedClipboardIsAFailureNotAHang) {
         DestroyWindow(window);
     });
     WaitForSingleObject(opened, 5000);
-    CopyOptions options;
-    options.clipboardOpenBound = 100ms;
-    EXPECT_FALSE(ClipboardSnapshot::Take(options).has_value());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ClipboardSnapshot::Take(nullptr).outcome, ClipboardSnapshot::Outcome::Busy);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
     SetEvent(release);
     holder.join();
-    EXPECT_TRUE(ClipboardSnapshot::Take(options).has_value());
+    EXPECT_EQ(ClipboardSnapshot::Take(nullptr).outcome, ClipboardSnapshot::Outcome::Saved);
     CloseHandle(opened);
     CloseHandle(release);
+}
+
+// A clipboard over the cap, or holding what cannot be copied back, is not saved: the copy is
+// then not asked for, and nothing of the user's is replaced.
+TEST(ClipboardSnapshot, IsCappedAndRefusesWhatCannotBePutBack) {
+    const std::wstring twoMegabytes(1u << 20, L'x');
+    ASSERT_TRUE(SetClipboardText(twoMegabytes));
+    EXPECT_EQ(ClipboardSnapshot::Take(nullptr, 1u << 20).outcome,
+              ClipboardSnapshot::Outcome::TooLarge);
+    // The system adds the text's ANSI and OEM forms, which are kept too.
+    const auto taken = ClipboardSnapshot::Take(nullptr, 16u << 20);
+    ASSERT_EQ(taken.outcome, ClipboardSnapshot::Outcome::Saved);
+    EXPECT_GE(taken.snapshot->Bytes(), 2u << 20);
+
+    // Handles that are no memory and that the system makes from nothing else: a format
+    // private to its owner, a bitmap the owner draws itself.
+    const struct {
+        UINT format;
+        HANDLE data;
+    } unkeepable[] = {{CF_PRIVATEFIRST, GlobalAlloc(GMEM_MOVEABLE, 8)},
+                      {CF_DSPBITMAP, CreateBitmap(4, 4, 1, 32, nullptr)}};
+    for (const auto& c : unkeepable) {
+        ASSERT_TRUE(SetClipboardText(L"text beside it"));
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        ASSERT_NE(SetClipboardData(c.format, c.data), nullptr);
+        CloseClipboard();
+        EXPECT_EQ(ClipboardSnapshot::Take(nullptr).outcome, ClipboardSnapshot::Outcome::Unkeepable)
+            << c.format;
+    }
+}
+
+TEST(ClipboardSnapshot, PutsBackAnEnhancedMetafile) {
+    HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    Rectangle(dc, 0, 0, 40, 30);
+    HENHMETAFILE metafile = CloseEnhMetaFile(dc);
+    const UINT size = GetEnhMetaFileBits(metafile, 0, nullptr);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_ENHMETAFILE, metafile);
+    CloseClipboard();
+
+    const auto taken = ClipboardSnapshot::Take(nullptr);
+    ASSERT_EQ(taken.outcome, ClipboardSnapshot::Outcome::Saved);
+    ASSERT_TRUE(SetClipboardText(L"copied"));
+    ASSERT_TRUE(taken.snapshot->Restore(nullptr));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    auto restored = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
+    EXPECT_EQ(restored ? GetEnhMetaFileBits(restored, 0, nullptr) : 0u, size);
+    CloseClipboard();
+}
+
+TEST(CopyKeystroke, IsCtrlCWithEveryModifierReleasedAfterCtrl) {
+    const auto events = CopyKeystroke('C');
+    const std::vector<std::pair<WORD, bool>> expected = {
+        {VK_CONTROL, false}, {VK_LSHIFT, true}, {VK_RSHIFT, true}, {VK_LMENU, true},
+        {VK_RMENU, true},    {VK_LWIN, true},   {VK_RWIN, true},   {'C', false},
+        {'C', true},         {VK_CONTROL, true}};
+    ASSERT_EQ(events.size(), expected.size());
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        EXPECT_EQ(events[i].ki.wVk, expected[i].first) << i;
+        EXPECT_EQ((events[i].ki.dwFlags & KEYEVENTF_KEYUP) != 0, expected[i].second) << i;
+    }
+    // Right Alt, the Windows keys and the navigation Insert are extended keys: without the flag
+    // right Alt would be left Alt and Insert the keypad's 0.
+    for (const std::size_t i : {4u, 5u, 6u}) {
+        EXPECT_TRUE(events[i].ki.dwFlags & KEYEVENTF_EXTENDEDKEY) << i;
+    }
+    EXPECT_FALSE(events[1].ki.dwFlags & KEYEVENTF_EXTENDEDKEY);
+    EXPECT_TRUE(CopyKeystroke(VK_INSERT)[7].ki.dwFlags & KEYEVENTF_EXTENDEDKEY);
+}
+
+// When SendInput takes only the first k events, the keys they pressed are released after.
+TEST(CopyKeystroke, APartlySentKeystrokeLeavesNoKeyDown) {
+    const auto keystroke = CopyKeystroke('C');
+    for (UINT accepted = 0; accepted <= keystroke.size(); ++accepted) {
+        std::vector<INPUT> delivered;
+        bool first = true;
+        const InputSender sender = [&](UINT count, INPUT* inputs) -> UINT {
+            const UINT taken = first ? std::min(accepted, count) : count;
+            first = false;
+            delivered.insert(delivered.end(), inputs, inputs + taken);
+            return taken;
+        };
+        EXPECT_EQ(SendKeys(keystroke, sender), accepted == keystroke.size());
+        std::vector<WORD> down;
+        for (const INPUT& input : delivered) {
+            if (input.ki.dwFlags & KEYEVENTF_KEYUP) {
+                down.erase(std::remove(down.begin(), down.end(), input.ki.wVk), down.end());
+            } else {
+                down.push_back(input.ki.wVk);
+            }
+        }
+        EXPECT_TRUE(down.empty()) << accepted << " of " << keystroke.size() << " went in";
+        // Modifiers are released once, by the keystroke itself, never by the repair.
+        EXPECT_LE(std::count_if(delivered.begin(), delivered.end(),
+                                [](const INPUT& i) { return i.ki.wVk == VK_LSHIFT; }),
+                  1);
+    }
+}
+
+// Puts the text on the clipboard as `owner` would: the owner is the window that empties it.
+void WriteClipboardAs(HWND owner, const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(memory), text.c_str(), bytes);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
+// The keeper undoes a write of the target's process that lands after the copy gave up, and
+// keeps what anyone else wrote.
+TEST(ClipboardKeeper, UndoesALateCopyOfTheTargetOnly) {
+    auto targetWindow = Window(L"Target");
+    const struct {
+        HWND writer;
+        const wchar_t* expected;
+    } cases[] = {{targetWindow.get(), L"the user's own"}, {nullptr, L"late copy"}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(SetClipboardText(L"the user's own"));
+        const DWORD before = GetClipboardSequenceNumber();
+        auto taken = ClipboardSnapshot::Take(nullptr);
+        ASSERT_TRUE(taken.snapshot);
+        ClipboardKeeper keeper;
+        keeper.Keep(std::move(*taken.snapshot), GetCurrentProcessId(), before, std::nullopt);
+        PumpUntil([] { return false; });  // a while passes: the copy is late
+
+        WriteClipboardAs(c.writer, L"late copy");
+        EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == c.expected; }));
+        EXPECT_TRUE(PumpUntil([&] { return !keeper.Watching(); }));
+        EXPECT_EQ(ClipboardText(), c.expected);
+    }
 }
 
 // A window the user reads in: an edit control that is its own top-level window, so that it
@@ -133,40 +321,55 @@ protected:
     }
     UniqueWindow edit_;
     CopyOptions options_;
+    ClipboardKeeper keeper_;
 };
 
 TEST_F(CopyFromEdit, ReadsTheSelectionInAnyScriptAndPutsTheClipboardBack) {
     for (const std::wstring text : {L"Good morning", L"Où est la bibliothèque ? Très bien.",
                                     L"Γειά σου κόσμε 中文 🌍\r\nline two"}) {
         Select(text, true);
-        {
-            const CopiedSelection copied = CopySelectionFrom(edit_.get(), options_);
-            ASSERT_TRUE(copied.text.has_value());
-            EXPECT_EQ(*copied.text, text);
-        }
-        EXPECT_EQ(ClipboardText(), L"kept from before");
+        const CopiedSelection copied = CopySelectionFrom(edit_.get(), options_, keeper_);
+        ASSERT_TRUE(copied.text.has_value());
+        EXPECT_EQ(*copied.text, text);
+        EXPECT_TRUE(PumpUntil([] { return ClipboardText() == L"kept from before"; }));
     }
 }
 
 TEST_F(CopyFromEdit, NoSelectionGivesEmptyTextNotTheOldClipboard) {
     Select(L"nothing selected here", false);
-    {
-        const CopiedSelection copied = CopySelectionFrom(edit_.get(), options_);
-        ASSERT_TRUE(copied.text.has_value());
-        EXPECT_EQ(*copied.text, L"");
-    }
+    const CopiedSelection copied = CopySelectionFrom(edit_.get(), options_, keeper_);
+    ASSERT_TRUE(copied.text.has_value());
+    EXPECT_EQ(*copied.text, L"");
     EXPECT_EQ(ClipboardText(), L"kept from before");
 }
 
 TEST_F(CopyFromEdit, NoTargetOrACancelledCopyReadsNothing) {
     Select(L"selected", true);
-    EXPECT_FALSE(CopySelectionFrom(nullptr, options_).text.has_value());
+    EXPECT_FALSE(CopySelectionFrom(nullptr, options_, keeper_).text.has_value());
     EXPECT_EQ(ClipboardText(), L"kept from before");
 
     options_.cancelled = [] { return true; };
-    EXPECT_FALSE(CopySelectionFrom(edit_.get(), options_).text.has_value());
+    EXPECT_FALSE(CopySelectionFrom(edit_.get(), options_, keeper_).text.has_value());
     // The keys were all released: Ctrl is not left down.
     EXPECT_FALSE(GetAsyncKeyState(VK_CONTROL) & 0x8000);
+    EXPECT_TRUE(PumpUntil([] { return ClipboardText() == L"kept from before"; }));
+}
+
+// A clipboard that cannot be saved whole is left alone: no key goes to the target.
+TEST_F(CopyFromEdit, AClipboardOverTheCapIsLeftAloneAndNothingIsCopied) {
+    Select(L"selected", true);
+    ASSERT_TRUE(SetClipboardText(std::wstring(4096, L'k')));
+    options_.snapshotCap = 1024;
+    UINT keysSent = 0;
+    options_.sendInput = [&](UINT count, INPUT* inputs) {
+        keysSent += count;
+        return SendSystemInput(count, inputs);
+    };
+    const CopiedSelection copied = CopySelectionFrom(edit_.get(), options_, keeper_);
+    EXPECT_FALSE(copied.text.has_value());
+    EXPECT_EQ(copied.clipboardLeftAlone, ClipboardSnapshot::Outcome::TooLarge);
+    EXPECT_EQ(keysSent, 0u);
+    EXPECT_EQ(ClipboardText(), std::wstring(4096, L'k'));
 }
 
 }  // namespace

@@ -1,0 +1,57 @@
+// Windows of other programs that a reading copies from: Wine's notepad, a real peer, and
+// stand-in windows of our own with chosen behaviour.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "program_under_test.h"
+
+namespace e2e {
+
+class Notepad {
+public:
+    Notepad();
+    Notepad(const Notepad&) = delete;
+    Notepad& operator=(const Notepad&) = delete;
+    ~Notepad();
+    bool Ready() const { return edit_ != nullptr; }
+    HWND Main() const { return main_; }
+    // The user types the text, selects it (or not), and keeps working in notepad.
+    void Select(const std::wstring& text, bool all) const;
+
+private:
+    PROCESS_INFORMATION process_{};
+    HWND main_ = nullptr;
+    HWND edit_ = nullptr;
+};
+
+// tests/e2e/standin/standin_window.cpp started in one of its modes; it logs the keys it gets.
+class StandIn {
+public:
+    explicit StandIn(const std::wstring& mode);
+    StandIn(const StandIn&) = delete;
+    StandIn& operator=(const StandIn&) = delete;
+    ~StandIn();
+    bool Ready() const { return window_ != nullptr; }
+    HWND Window() const { return window_; }
+    // Brings it to the front as the user would, by working in it; false on time-out.
+    bool Activate() const;
+    // The lines of its log: "down 17", "up 67", "copied".
+    std::vector<std::string> Log() const;
+    bool WaitForLogLine(const std::string& line, std::chrono::milliseconds timeout = 10s) const;
+
+private:
+    PROCESS_INFORMATION process_{};
+    std::wstring log_;
+    HWND window_ = nullptr;
+};
+
+// The key events of a log, as (virtual key, down) pairs.
+std::vector<std::pair<int, bool>> KeyEvents(const std::vector<std::string>& log);
+
+}  // namespace e2e
