@@ -8,9 +8,8 @@
 
 #include "resources/dialogs_resource.h"
 #include "resources/resource.h"
-#include "settings/profile.h"
-#include "shell/app_title.h"
-#include "shell/twips.h"
+#include "ui/app_title.h"
+#include "ui/twips.h"
 
 namespace vocalinka {
 namespace {
@@ -73,12 +72,6 @@ std::wstring Lines(std::initializer_list<std::wstring> lines) {
         joined += line;
     }
     return joined;
-}
-
-bool HighContrast() {
-    HIGHCONTRASTW contrast{sizeof(contrast)};
-    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
-           (contrast.dwFlags & HCF_HIGHCONTRASTON);
 }
 
 }  // namespace
@@ -155,7 +148,7 @@ bool frmAbout::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& re
             // Title, description and disclaimer are black by design; the version keeps the system
             // colour. High contrast keeps every system colour, so that the text stays readable.
             const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-            if (HighContrast() ||
+            if (win32util::HighContrast() ||
                 (id != IDC_LBLTITLE && id != IDC_LBLDESCRIPTION && id != IDC_LBLDISCLAIMER)) {
                 return false;
             }

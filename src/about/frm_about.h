@@ -7,7 +7,7 @@
 #include <string>
 
 #include "about/sys_info.h"
-#include "settings/dialog_window.h"
+#include "ui/dialog_window.h"
 
 namespace vocalinka {
 

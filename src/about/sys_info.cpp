@@ -5,8 +5,8 @@
 #include <span>
 
 #include "about/registry_value.h"
-#include "shell/app_title.h"
-#include "shell/win32_util.h"
+#include "ui/app_title.h"
+#include "ui/win32_util.h"
 
 namespace vocalinka {
 namespace {

@@ -6,8 +6,11 @@
 #include <utility>
 
 #include "win32util/failure.h"
+#include "win32util/window.h"
 
 namespace vocalinka {
+
+using namespace std::chrono_literals;
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -208,14 +211,10 @@ ClipboardKeeper::~ClipboardKeeper() {
 
 HWND ClipboardKeeper::Window() {
     if (window_) return window_.get();
-    static const ATOM registered = [] {
-        WNDCLASSEXW wc{sizeof(wc)};
-        wc.lpfnWndProc = &ClipboardKeeper::Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kKeeperClass;
-        return RegisterClassExW(&wc);
-    }();
-    if (!registered) return nullptr;
+    WNDCLASSEXW wc{};
+    wc.lpfnWndProc = &ClipboardKeeper::Proc;
+    wc.lpszClassName = kKeeperClass;
+    if (!win32util::RegisterWindowClass(wc)) return nullptr;
     window_.reset(CreateWindowExW(0, kKeeperClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                   GetModuleHandleW(nullptr), nullptr));
     if (window_) SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

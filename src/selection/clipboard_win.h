@@ -14,10 +14,8 @@
 
 namespace vocalinka {
 
-using namespace std::chrono_literals;
-
 // How long to wait for a clipboard that another program (a history tool, say) holds open.
-inline constexpr std::chrono::milliseconds kClipboardOpenBound = 500ms;
+inline constexpr std::chrono::milliseconds kClipboardOpenBound = std::chrono::milliseconds{500};
 
 // Opens the clipboard for one scope, retrying for a bounded time.
 class OpenedClipboard {
@@ -79,7 +77,7 @@ struct ClipboardSnapshot::Taken {
 // a write by anyone else (the person copying in another program) ends the watch and is kept.
 class ClipboardKeeper {
 public:
-    static constexpr std::chrono::milliseconds kLateCopyWatch = 4s;
+    static constexpr std::chrono::milliseconds kLateCopyWatch = std::chrono::seconds{4};
 
     ClipboardKeeper() = default;
     ClipboardKeeper(const ClipboardKeeper&) = delete;

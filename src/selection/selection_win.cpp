@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "shell/app_title.h"
+#include "ui/app_title.h"
+#include "ui/win32_util.h"
 #include "win32util/system_library.h"
 
 namespace vocalinka {
@@ -79,12 +80,7 @@ bool IsKeyUp(const INPUT& input) {
 }  // namespace
 
 std::wstring GetWindowTitle(HWND hWnd) {
-    const int length = GetWindowTextLengthW(hWnd);
-    if (length <= 0) return {};
-    std::wstring title(static_cast<std::size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(hWnd, title.data(), length + 1);
-    title.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-    return title;
+    return WindowText(hWnd);
 }
 
 bool IsAppWindow(HWND hWnd) {

@@ -15,8 +15,6 @@
 
 namespace vocalinka {
 
-using namespace std::chrono_literals;
-
 // The window's title through the W functions; empty for no title, handle 0 or a window that
 // is gone.
 std::wstring GetWindowTitle(HWND hWnd);
@@ -63,8 +61,8 @@ struct CopyOptions {
     // Woken by clipboard changes while waiting for the copy; may be null.
     HWND listener = nullptr;
     // Activation costs nothing when it works at once; a loaded machine may need longer.
-    std::chrono::milliseconds activationBound = 2000ms;
-    std::chrono::milliseconds copyBound = 1000ms;
+    std::chrono::milliseconds activationBound = std::chrono::milliseconds{2000};
+    std::chrono::milliseconds copyBound = std::chrono::milliseconds{1000};
     std::size_t snapshotCap = ClipboardSnapshot::kDefaultCap;
     // Asked after every message processed; true ends the copy early (nothing is read).
     std::function<bool()> cancelled = [] { return false; };

@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "settings/dialog_window.h"
 #include "settings/profile.h"
+#include "ui/dialog_window.h"
 
 namespace vocalinka {
 

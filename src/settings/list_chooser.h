@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "settings/dialog_window.h"
 #include "settings/profile.h"
+#include "ui/dialog_window.h"
 
 namespace vocalinka {
 

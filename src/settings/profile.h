@@ -7,10 +7,9 @@
 #include <string_view>
 #include <vector>
 
-namespace vocalinka {
+#include "ui/app_title.h"
 
-// Joins the lines of the profile text and of multi-line messages.
-inline constexpr std::string_view LineBreak = "\r\n";
+namespace vocalinka {
 
 // Held as UTF-8 text at all times; nothing here converts or checks them.
 struct ProfileSettings {

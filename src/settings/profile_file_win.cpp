@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "settings/profile.h"
-#include "shell/win32_util.h"
+#include "ui/win32_util.h"
 
 namespace vocalinka {
 namespace {

@@ -3,7 +3,8 @@
 #include <stdexcept>
 
 #include "resources/resource.h"
-#include "shell/app_title.h"
+#include "ui/app_title.h"
+#include "win32util/window.h"
 
 namespace vocalinka {
 namespace {
@@ -11,13 +12,12 @@ constexpr wchar_t kClassName[] = L"VocalinkaApplication";
 }
 
 AppWindow::AppWindow(HINSTANCE instance) {
-    WNDCLASSEXW wc{sizeof(wc)};
+    WNDCLASSEXW wc{};
     wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = instance;
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_VOCALINKA));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);
+    win32util::RegisterWindowClass(wc);
     // Never shown: it exists to own the other windows.
     hwnd_ = CreateWindowExW(0, kClassName, kApplicationTitle, WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
                             nullptr, instance, nullptr);

@@ -13,10 +13,11 @@
 #include "settings/frm_character.h"
 #include "settings/frm_language.h"
 #include "settings/profile_file_win.h"
-#include "shell/app_title.h"
-#include "shell/twips.h"
 #include "speech/character_win.h"
+#include "speech/speaking_character.h"
 #include "speech/speech_text.h"
+#include "ui/app_title.h"
+#include "ui/twips.h"
 
 namespace vocalinka {
 namespace {
@@ -56,18 +57,6 @@ RECT OuterRect(int dpi) {
     return rect;
 }
 
-std::wstring ControlText(HWND control) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-int WindowDpi(HWND hwnd) {
-    const UINT dpi = GetDpiForWindow(hwnd);
-    return dpi ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI;
-}
-
 }  // namespace
 
 long SetTopMostWindow(HWND hWnd, bool Topmost) {
@@ -94,10 +83,9 @@ void frmTextToSound::Create(HWND owner) {
     wc.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_VOCALINKA),
                                                IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);
+    win32util::RegisterWindowClass(wc);
 
     Form_Initialize();
     // Created hidden at its final DPI, then laid out, loaded and placed before it is shown.
@@ -214,48 +202,20 @@ void frmTextToSound::Form_Load() {
 
 void frmTextToSound::StartCharacter() {
     Agent1_ = agent::Control::Create(*this, hwnd_);
-    const std::wstring windows = WindowsDirectory();
+    character_.emplace(Agent1_->Characters(), WindowsDirectory());
     // A Character setting that names nothing loadable falls back, and then names the
     // character actually loaded.
-    LoadCharacter(
-        LoadCharacterOrFallback(Agent1_->Characters(), windows, Utf8ToWide(settings_.Character)),
-        windows);
-
-    const std::wstring userName = UserName();
-    if (const LanguageEntry* language = FindLanguage(settings_.Language)) {
-        ApplyLanguage(true);
-        SetWindowTextW(TextBox_, ToWide(GreetingText(language, ToU16(userName),
-                                                     ToU16(GreetingDate(*language))))
-                                     .c_str());
-    }
-    CurrentCharacter_->Show();
+    settings_.Character = WideToUtf8(character_->Load(Utf8ToWide(settings_.Character)));
+    const std::wstring greeting = character_->Greet(settings_.Language, UserName());
+    if (!greeting.empty()) SetWindowTextW(TextBox_, greeting.c_str());
+    CurrentCharacter()->Show();
     // The greeting is spoken as written: a name such as DOMAIN\anna holds no speech tags.
-    CurrentCharacter_->Speak(ToWide(agent::core::EscapeSpeechText(ToU16(ControlText(TextBox_)))));
-}
-
-// Takes a loaded character as the current one; the Character setting names it.
-void frmTextToSound::LoadCharacter(const std::wstring& name, const std::wstring& windows) {
-    settings_.Character = WideToUtf8(name);
-    CharacterFile_ = CharacterPath(windows, name);
-    CurrentCharacter_ = &Agent1_->Characters().Item(name);
-}
-
-void frmTextToSound::ApplyLanguage(bool withEngine) {
-    const LanguageEntry* language = FindLanguage(settings_.Language);
-    if (!language) return;
-    try {
-        CurrentCharacter_->SetLanguageID(language->languageId);
-    } catch (const agent::Error&) {
-        // That language's component is not installed: the character keeps its language, and
-        // its voice with it, so that texts and speech never disagree.
-        return;
-    }
-    if (withEngine) CurrentCharacter_->SetTTSModeID(ToWide(language->ttsModeId));
+    CurrentCharacter()->Speak(ToWide(agent::core::EscapeSpeechText(ToU16(WindowText(TextBox_)))));
 }
 
 void frmTextToSound::Form_Unload() {
     // Nothing is saved on closing: every change of settings was saved when it was made.
-    if (CurrentCharacter_) CurrentCharacter_->Hide();
+    if (CurrentCharacter()) CurrentCharacter()->Hide();
 }
 
 bool frmTextToSound::IsReading() const {
@@ -267,7 +227,7 @@ void frmTextToSound::Command1_Click() {
     ++clickGeneration_;
     try {
         if (IsReading()) {
-            CurrentCharacter_->Stop();
+            CurrentCharacter()->Stop();
             ShowPicture(Image1_);
             return;
         }
@@ -321,7 +281,7 @@ void frmTextToSound::ReadSelection() {
         return;
     }
     SetWindowTextW(TextBox_, copied.text->c_str());
-    const std::wstring text = ControlText(TextBox_);
+    const std::wstring text = WindowText(TextBox_);
     if (text.empty()) {
         ShowPicture(Image1_);
         return;
@@ -329,63 +289,51 @@ void frmTextToSound::ReadSelection() {
     // Events handled while copying (the close of an earlier balloon) may have put the idle
     // picture up: the reading starts now, and the picture says so.
     ShowPicture(Image2_);
-    CurrentCharacter_->Show();
-    CurrentCharacter_->Speak(ToWide(TaggedText(settings_.Speed, settings_.Pitch, ToU16(text))));
+    CurrentCharacter()->Show();
+    CurrentCharacter()->Speak(ToWide(TaggedText(settings_.Speed, settings_.Pitch, ToU16(text))));
 }
 
 void frmTextToSound::mnuCFG_Click() {
-    CurrentCharacter_->Hide();
+    CurrentCharacter()->Hide();
     frmCFG(instance_).Run(hwnd_, settings_);
     ShowPicture(Image1_);
     SaveProfile();
-    CurrentCharacter_->Show();
+    CurrentCharacter()->Show();
 }
 
 void frmTextToSound::mnuCharacter_Click() {
-    CurrentCharacter_->Hide();
-    const std::wstring windows = WindowsDirectory();
+    CurrentCharacter()->Hide();
     const std::wstring previous = Utf8ToWide(settings_.Character);
-    Agent1_->Characters().Unload(previous);
-    CurrentCharacter_ = nullptr;
+    character_->Unload();
     frmCharacter(instance_).Run(hwnd_, settings_);
 
-    const std::wstring chosen = Utf8ToWide(settings_.Character);
-    std::wstring loaded;
+    SpeakingCharacter::Exchange exchange;
     try {
-        if (!IsCharacterName(ToU16(chosen))) {
-            throw agent::Error(L"\"" + chosen + L"\" is not the name of a character.");
-        }
-        Agent1_->Characters().Load(chosen, CharacterPath(windows, chosen));
-        loaded = chosen;
-    } catch (const agent::Error& failure) {
-        // The previous character comes back, and the user is told why the new one did not.
-        const std::wstring message = L"The character \"" + chosen + L"\" could not be loaded, so " +
-                                     previous + L" stays.\r\n\r\n" + failure.Message();
-        MessageBoxW(hwnd_, message.c_str(), kApplicationTitle, MB_OK | MB_ICONWARNING);
-        try {
-            loaded = LoadCharacterOrFallback(Agent1_->Characters(), windows, previous);
-        } catch (const agent::Error& none) {
-            MessageBoxW(hwnd_, none.Message().c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
-            PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-            return;
-        }
+        exchange = character_->LoadInstead(Utf8ToWide(settings_.Character), previous);
+    } catch (const agent::Error& none) {
+        MessageBoxW(hwnd_, none.Message().c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+        return;
     }
-    LoadCharacter(loaded, windows);
+    // The user is told why the chosen character did not come.
+    if (!exchange.failure.empty()) {
+        MessageBoxW(hwnd_, exchange.failure.c_str(), kApplicationTitle, MB_OK | MB_ICONWARNING);
+    }
+    settings_.Character = WideToUtf8(exchange.loaded);
     // The new character speaks the language of the Language setting, as at start-up.
-    ApplyLanguage(true);
+    character_->ApplyLanguage(settings_.Language);
     SaveProfile();
     ShowPicture(Image1_);
-    CurrentCharacter_->Show();
+    CurrentCharacter()->Show();
 }
 
 void frmTextToSound::mnuLanguage_Click() {
     frmLanguage(instance_).Run(hwnd_, settings_);
-    CurrentCharacter_->Hide();
-    // The voice follows the language too, not only the balloon and menu texts.
-    ApplyLanguage(true);
+    CurrentCharacter()->Hide();
+    character_->ApplyLanguage(settings_.Language);
     ShowPicture(Image1_);
     SaveProfile();
-    CurrentCharacter_->Show();
+    CurrentCharacter()->Show();
 }
 
 void frmTextToSound::mnuAbout_Click() {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "about/frm_about.h"
@@ -12,7 +13,8 @@
 #include "selection/clipboard_win.h"
 #include "settings/profile.h"
 #include "settings/profile_file_win.h"
-#include "shell/win32_util.h"
+#include "speech/speaking_character.h"
+#include "ui/win32_util.h"
 
 namespace vocalinka {
 
@@ -38,7 +40,9 @@ public:
     HWND Image2() const { return Image2_; }
     HMENU mnuFile() const { return GetSubMenu(menu_.get(), 0); }
     const ProfileSettings& Settings() const { return settings_; }
-    agent::Character* CurrentCharacter() const { return CurrentCharacter_; }
+    agent::Character* CurrentCharacter() const {
+        return character_ ? character_->Current() : nullptr;
+    }
     // The reading indicator: the button shows Image2's picture object itself while reading.
     bool IsReading() const;
     // For the message loop: keyboard handling of the open About box.
@@ -70,8 +74,6 @@ private:
     void SaveProfile();
 
     void StartCharacter();
-    void LoadCharacter(const std::wstring& name, const std::wstring& windows);
-    void ApplyLanguage(bool withEngine);
     void ReadSelection();
 
     void CreateControls();
@@ -91,8 +93,7 @@ private:
     ProfileSettings settings_;
     ProfileStore profile_;
     std::unique_ptr<agent::Control> Agent1_;
-    agent::Character* CurrentCharacter_ = nullptr;
-    std::wstring CharacterFile_;
+    std::optional<SpeakingCharacter> character_;
     // Rises at every click: a copy still running from an earlier click sees that it was
     // stopped and does not speak.
     unsigned clickGeneration_ = 0;

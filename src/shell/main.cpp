@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "shell/app_title.h"
 #include "shell/app_window.h"
 #include "shell/frm_text_to_sound.h"
-#include "shell/win32_util.h"
+#include "ui/app_title.h"
+#include "ui/win32_util.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "shell/win32_util.h"
+#include "ui/win32_util.h"
 #include "win32util/system_library.h"
 
 namespace vocalinka {

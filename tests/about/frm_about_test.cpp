@@ -12,7 +12,7 @@
 #include "about/sys_info.h"
 #include "dialog_test_support.h"
 #include "resources/dialogs_resource.h"
-#include "shell/app_title.h"
+#include "ui/app_title.h"
 
 namespace vocalinka {
 namespace {

@@ -1,8 +1,7 @@
 // The settings dialogs and the About box of the running program, opened through the pop-up
 // menu and its access keys and driven with real keys and mouse presses from outside.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -12,9 +11,11 @@
 
 #include "program_under_test.h"
 #include "resources/dialogs_resource.h"
-#include "shell/win32_util.h"
+#include "ui/win32_util.h"
 
 namespace e2e {
+
+using namespace std::chrono_literals;
 namespace {
 
 // The profile as the program writes it.

@@ -5,6 +5,8 @@
 #include "program_under_test.h"
 
 namespace e2e {
+
+using namespace std::chrono_literals;
 namespace {
 
 constexpr char kDefaultProfile[] =

@@ -3,10 +3,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "shell/win32_util.h"
 #include "standin_path.h"
+#include "ui/win32_util.h"
 
 namespace e2e {
+
+using namespace std::chrono_literals;
 
 Notepad::Notepad() {
     std::wstring command = L"notepad.exe";

@@ -43,7 +43,8 @@ public:
     bool Activate() const;
     // The lines of its log: "down 17", "up 67", "copied".
     std::vector<std::string> Log() const;
-    bool WaitForLogLine(const std::string& line, std::chrono::milliseconds timeout = 10s) const;
+    bool WaitForLogLine(const std::string& line,
+                        std::chrono::milliseconds timeout = std::chrono::seconds{10}) const;
 
 private:
     PROCESS_INFORMATION process_{};

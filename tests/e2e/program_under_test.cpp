@@ -5,9 +5,11 @@
 #include <thread>
 
 #include "program_path.h"
-#include "shell/win32_util.h"
+#include "ui/win32_util.h"
 
 namespace e2e {
+
+using namespace std::chrono_literals;
 namespace {
 
 std::wstring ProgramPath() {

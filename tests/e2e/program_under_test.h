@@ -11,8 +11,6 @@
 
 namespace e2e {
 
-using namespace std::chrono_literals;
-
 class ProgramUnderTest {
 public:
     ProgramUnderTest();
@@ -30,7 +28,8 @@ public:
     // Starts the program without waiting for anything.
     bool Launch();
     // Waits for the process to end; its exit code, or nullopt on time-out.
-    std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout = 10s) const;
+    std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds{
+                                         10}) const;
     HWND MainWindow() const { return main_; }
     DWORD ProcessId() const { return process_.dwProcessId; }
     // A visible top-level window of the program with this class, or null.
@@ -38,7 +37,8 @@ public:
     // A visible top-level window of the program with this caption, once it holds the keyboard
     // focus (keys pressed before would reach the window that had it); null on time-out.
     HWND WaitForFocusedWindowWithCaption(const std::wstring& caption,
-                                         std::chrono::milliseconds timeout = 10s) const;
+                                         std::chrono::milliseconds timeout = std::chrono::seconds{
+                                             10}) const;
     // Opens the pop-up menu with a right press on the picture button and chooses a command
     // with its access key; false when the menu did not open.
     bool ChooseMenuCommand(WORD accessKey) const;
@@ -55,7 +55,8 @@ private:
 HWND VisibleWindowOf(DWORD processId, const wchar_t* className);
 
 // Waits, pumping this thread's messages, until `done` holds or `timeout` passes.
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s);
+bool WaitUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = std::chrono::seconds{5});
 
 // Real input, as the user gives it.
 void PressMouse(POINT screenPoint, DWORD downFlag, DWORD upFlag);

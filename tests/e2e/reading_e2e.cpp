@@ -10,6 +10,8 @@
 #include "reading_fixture.h"
 
 namespace e2e {
+
+using namespace std::chrono_literals;
 namespace {
 
 using test_clipboard::ClipboardText;

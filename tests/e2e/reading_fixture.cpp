@@ -2,6 +2,8 @@
 
 namespace e2e {
 
+using namespace std::chrono_literals;
+
 void ReadingE2E::StartProgram(const std::string& profile) {
     if (!profile.empty()) program_.WriteProfile(profile);
     ASSERT_TRUE(program_.Start());

@@ -24,7 +24,7 @@ protected:
         return trace_.Find(kind, name).size();
     }
     bool WaitForCount(const std::string& kind, const std::string& name, std::size_t count,
-                      std::chrono::milliseconds timeout = 20s) const {
+                      std::chrono::milliseconds timeout = std::chrono::seconds{20}) const {
         return WaitUntil([&] { return Count(kind, name) >= count; }, timeout);
     }
     void Click() const;

@@ -13,6 +13,8 @@
 #include "reading_fixture.h"
 
 namespace e2e {
+
+using namespace std::chrono_literals;
 namespace {
 
 using test_clipboard::ClipboardText;

@@ -9,6 +9,8 @@
 #include "trace_reader.h"
 
 namespace e2e {
+
+using namespace std::chrono_literals;
 namespace {
 
 constexpr wchar_t kApplicationTitle[] = L"Vocalinka 'Parlemot'";

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "shell/win32_util.h"
+#include "ui/win32_util.h"
 
 namespace e2e {
 namespace {

@@ -11,7 +11,7 @@
 #include "about/frm_about.h"
 #include "dialog_test_support.h"
 #include "resources/dialogs_resource.h"
-#include "settings/dialog_window.h"
+#include "ui/dialog_window.h"
 #include "win32util/handles.h"
 
 namespace vocalinka {

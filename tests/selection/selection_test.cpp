@@ -10,10 +10,12 @@
 
 #include "clipboard_text.h"
 #include "selection/selection_win.h"
-#include "shell/app_title.h"
-#include "shell/win32_util.h"
+#include "ui/app_title.h"
+#include "ui/win32_util.h"
 
 namespace vocalinka {
+
+using namespace std::chrono_literals;
 namespace {
 
 using test_clipboard::ClipboardText;

@@ -1,9 +1,8 @@
 // Helpers for the dialog tests: modal windows driven from a timer on the test's own thread.
 #pragma once
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <chrono>
 #include <filesystem>
@@ -13,12 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include "settings/dialog_window.h"
-#include "shell/win32_util.h"
+#include "ui/dialog_window.h"
+#include "ui/win32_util.h"
 
 namespace vocalinka::test {
-
-using namespace std::chrono_literals;
 
 // One step of a script: true when done, false to be tried again at the next tick.
 using Step = std::function<bool()>;
@@ -58,7 +55,7 @@ inline void CALLBACK PlayNextStep(HWND, UINT, UINT_PTR, DWORD) {
 // one after another from a timer on this thread; a step that opens a modal window of its own
 // must post. After `timeout` the dialogs are closed. True when every step ran in time.
 inline bool RunScripted(const std::function<void()>& run, std::vector<Step> steps,
-                        std::chrono::milliseconds timeout = 20s) {
+                        std::chrono::milliseconds timeout = std::chrono::seconds{20}) {
     Script script{std::move(steps), 0, std::chrono::steady_clock::now() + timeout};
     Script* outer = std::exchange(currentScript, &script);
     const UINT_PTR timer = SetTimer(nullptr, 0, 10, PlayNextStep);
@@ -82,7 +79,8 @@ inline Step WaitForWindow(const wchar_t* caption, HWND& found) {
 
 // Dispatches this thread's messages until `done` holds or `timeout` passes; those that
 // `preTranslate` handles are not dispatched, as in the program's message loop.
-inline bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s,
+inline bool PumpUntil(const std::function<bool()>& done,
+                      std::chrono::milliseconds timeout = std::chrono::seconds{10},
                       const std::function<bool(MSG&)>& preTranslate = {}) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (!done()) {
@@ -93,7 +91,7 @@ inline bool PumpUntil(const std::function<bool()>& done, std::chrono::millisecon
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        std::this_thread::sleep_for(5ms);
+        std::this_thread::sleep_for(std::chrono::milliseconds{5});
     }
     return true;
 }

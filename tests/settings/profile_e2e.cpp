@@ -6,7 +6,7 @@
 #include "program_under_test.h"
 #include "resources/dialogs_resource.h"
 #include "settings/profile.h"
-#include "shell/win32_util.h"
+#include "ui/win32_util.h"
 
 namespace {
 

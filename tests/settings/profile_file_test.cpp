@@ -7,7 +7,7 @@
 
 #include "settings/profile.h"
 #include "settings/profile_file_win.h"
-#include "shell/win32_util.h"
+#include "ui/win32_util.h"
 
 namespace vocalinka {
 namespace {

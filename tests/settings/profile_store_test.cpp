@@ -15,7 +15,7 @@
 #include "kill_during_save.h"
 #include "settings/profile.h"
 #include "settings/profile_file_win.h"
-#include "shell/win32_util.h"
+#include "ui/win32_util.h"
 
 namespace vocalinka {
 namespace {

@@ -8,9 +8,9 @@
 
 #include "resources/resource.h"
 #include "settings/profile_file_win.h"
-#include "shell/app_title.h"
 #include "shell/app_window.h"
 #include "shell/frm_text_to_sound.h"
+#include "ui/app_title.h"
 
 namespace vocalinka {
 namespace {

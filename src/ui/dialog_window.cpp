@@ -1,28 +1,12 @@
-#include "settings/dialog_window.h"
+#include "ui/dialog_window.h"
 
 #include <algorithm>
 
 #include "resources/resource.h"
-#include "shell/twips.h"
+#include "ui/twips.h"
 #include "win32util/failure.h"
 
 namespace vocalinka {
-namespace {
-
-int WindowDpi(HWND window) {
-    const UINT dpi = GetDpiForWindow(window);
-    return dpi ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI;
-}
-
-}  // namespace
-
-std::wstring WindowText(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    if (length <= 0) return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
-    return text;
-}
 
 DesignedDialog::DesignedDialog(HINSTANCE instance, int templateId, DialogDesign design)
     : instance_(instance), templateId_(templateId), design_(design) {}

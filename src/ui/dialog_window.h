@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "shell/win32_util.h"
+#include "ui/win32_util.h"
 
 namespace vocalinka {
 
@@ -31,9 +31,6 @@ struct DialogDesign {
     int clientHeight;
     std::span<const DesignedControl> controls;
 };
-
-// The text of a window or control.
-std::wstring WindowText(HWND window);
 
 class DesignedDialog {
 public:

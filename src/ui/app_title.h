@@ -1,4 +1,7 @@
+// The program's own texts that every part of it shares. Portable.
 #pragma once
+
+#include <string_view>
 
 namespace vocalinka {
 
@@ -6,5 +9,8 @@ namespace vocalinka {
 inline constexpr wchar_t kApplicationTitle[] = L"Vocalinka 'Parlemot'";
 // The caption of the small main window.
 inline constexpr wchar_t kMainCaption[] = L"Vocalinka";
+
+// Joins the lines of the profile text and of multi-line messages.
+inline constexpr std::string_view LineBreak = "\r\n";
 
 }  // namespace vocalinka

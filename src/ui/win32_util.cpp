@@ -1,4 +1,4 @@
-#include "shell/win32_util.h"
+#include "ui/win32_util.h"
 
 namespace vocalinka {
 

@@ -25,6 +25,8 @@ using win32util::UniqueMenu;
 using win32util::UniqueWindow;
 using win32util::Utf8ToWide;
 using win32util::WideToUtf8;
+using win32util::WindowDpi;
+using win32util::WindowText;
 
 // The folder that holds the running program, without a trailing backslash.
 std::wstring ProgramFolder();
