@@ -68,7 +68,8 @@ bool StartsRightToLeft(std::u16string_view text) {
 // Uniscribe's functions, from System32 only (see win32util/system_library.h).
 struct Uniscribe {
     decltype(&ScriptStringAnalyse) analyse =
-        win32util::SystemFunction<decltype(ScriptStringAnalyse)>(L"usp10.dll", "ScriptStringAnalyse");
+        win32util::SystemFunction<decltype(ScriptStringAnalyse)>(L"usp10.dll",
+                                                                 "ScriptStringAnalyse");
     decltype(&ScriptStringFree) free =
         win32util::SystemFunction<decltype(ScriptStringFree)>(L"usp10.dll", "ScriptStringFree");
     decltype(&ScriptString_pSize) size =
@@ -95,7 +96,7 @@ public:
         DWORD flags = SSA_GLYPHS | SSA_FALLBACK;
         if (rightToLeft) flags |= SSA_RTL;
         if (FAILED(Usp().analyse(dc, text.c_str(), length, length * 3 / 2 + 16, -1, flags, 0,
-                                nullptr, nullptr, nullptr, nullptr, nullptr, &analysis_)))
+                                 nullptr, nullptr, nullptr, nullptr, nullptr, &analysis_)))
             analysis_ = nullptr;
     }
     ~ShapedLine() {
@@ -227,7 +228,7 @@ void BalloonWindow::Follow(const Rect& character, Point target, unsigned dpi) {
 void BalloonWindow::Close() {
     if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
     pages_.reset();
-    text_.clear();
+    std::u16string().swap(text_);  // a long text's memory goes now, not at the next one
     wordBegin_.reset();
 }
 

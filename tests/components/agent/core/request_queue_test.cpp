@@ -19,8 +19,8 @@ class Character final : public CharacterActions, public QueueEvents {
 public:
     void BeginShow() override { Note("BeginShow"); }
     void BeginHide() override { Note("BeginHide"); }
-    void BeginSpeak(const Utterance& utterance) override {
-        const std::u16string shown = utterance.ShownText();  // ASCII in these tests
+    void BeginSpeak(SharedUtterance utterance) override {
+        const std::u16string shown = utterance->ShownText();  // ASCII in these tests
         Note("BeginSpeak " + std::string(shown.begin(), shown.end()));
     }
     void CloseBalloon() override { Note("CloseBalloon"); }
@@ -54,15 +54,24 @@ protected:
             character.log += (character.log.empty() ? "" : " | ") + step;
             character.log += argument.empty() ? "" : " " + argument;
             character.separator = ": ";
-            if (step == "show") queue.Show();
-            else if (step == "hide") queue.Hide();
-            else if (step == "speak") queue.Speak(std::u16string(argument.begin(), argument.end()));
-            else if (step == "stop") queue.Stop();
-            else if (step == "complete") queue.Complete();
-            else if (step == "user-hide") queue.UserHid(kHideCauseUserMenu);
-            else if (step == "run") clock.RunDue();
-            else if (step == "wait") clock.AdvanceBy(std::stoll(argument));
-            else ADD_FAILURE() << "unknown step " << step;
+            if (step == "show")
+                queue.Show();
+            else if (step == "hide")
+                queue.Hide();
+            else if (step == "speak")
+                queue.Speak(std::u16string(argument.begin(), argument.end()));
+            else if (step == "stop")
+                queue.Stop();
+            else if (step == "complete")
+                queue.Complete();
+            else if (step == "user-hide")
+                queue.UserHid(kHideCauseUserMenu);
+            else if (step == "run")
+                clock.RunDue();
+            else if (step == "wait")
+                clock.AdvanceBy(std::stoll(argument));
+            else
+                ADD_FAILURE() << "unknown step " << step;
         }
         return character.log;
     }
@@ -116,8 +125,9 @@ TEST_F(RequestQueueTest, TheWindowSideMayCallBackFromInsideItsCalls) {
         if (what == "BeginShow") queue.Complete();
         if (what == "BalloonHide" && std::exchange(again, false)) queue.Speak(u"Again");
     };
-    const std::string script = "show | speak One | run: BeginShow, BeginSpeak One | "
-                               "stop: CancelCurrent, BalloonHide | run: BeginSpeak Again";
+    const std::string script =
+        "show | speak One | run: BeginShow, BeginSpeak One | "
+        "stop: CancelCurrent, BalloonHide | run: BeginSpeak Again";
     EXPECT_EQ(Play(script), script);
     EXPECT_TRUE(queue.IsVisible());
 }
@@ -129,13 +139,29 @@ TEST_F(RequestQueueTest, EverySpeakEndsInOneBalloonHideAndNoCallIsLeftBehind) {
     long speaks = 0;
     for (int round = 0; round < 20'000; ++round) {
         switch (random() % 9) {
-        case 0: queue.Show(); break;
-        case 1: queue.Hide(); break;
-        case 2: queue.Speak(random() % 4 == 0 ? u"" : u"Hello"); ++speaks; break;
-        case 3: if (random() % 8 == 0) queue.Stop(); break;
-        case 4: if (random() % 16 == 0) queue.UserHid(kHideCauseUserTaskbar); break;
-        case 5: case 6: queue.Complete(); break;
-        default: clock.AdvanceBy(random() % 3000); break;
+            case 0:
+                queue.Show();
+                break;
+            case 1:
+                queue.Hide();
+                break;
+            case 2:
+                queue.Speak(random() % 4 == 0 ? u"" : u"Hello");
+                ++speaks;
+                break;
+            case 3:
+                if (random() % 8 == 0) queue.Stop();
+                break;
+            case 4:
+                if (random() % 16 == 0) queue.UserHid(kHideCauseUserTaskbar);
+                break;
+            case 5:
+            case 6:
+                queue.Complete();
+                break;
+            default:
+                clock.AdvanceBy(random() % 3000);
+                break;
         }
         ASSERT_LE(character.balloonHides, speaks) << round;
     }

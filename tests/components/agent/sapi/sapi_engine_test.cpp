@@ -87,9 +87,9 @@ protected:
     bool Say(std::u16string_view tagged, core::VoiceChoice choice = {},
              RecordingListener* to = nullptr) {
         RecordingListener& heard = to ? *to : listener;
-        const core::Utterance utterance = core::ParseSpeechTags(tagged);
-        heard.shown = utterance.ShownText();
-        return engine.Speak(utterance, choice, heard);
+        auto utterance = std::make_shared<const core::Utterance>(core::ParseSpeechTags(tagged));
+        heard.shown = utterance->ShownText();
+        return engine.Speak(std::move(utterance), choice, heard);
     }
     // The word SAPI would report for `xmlWord` in the last XML.
     VoiceEvent WordEvent(std::u16string_view xmlWord) const {
@@ -107,10 +107,10 @@ protected:
     core::ManualScheduler scheduler;
     FakeVoice* voice = nullptr;  // made at the first Speak
     SapiEngine engine{scheduler, [this] {
-        auto made = std::make_unique<FakeVoice>();
-        voice = made.get();
-        return made;
-    }};
+                          auto made = std::make_unique<FakeVoice>();
+                          voice = made.get();
+                          return made;
+                      }};
     RecordingListener listener;
 };
 
@@ -156,8 +156,11 @@ TEST_F(SapiEngineTest, StopOrANewUtteranceSilencesTheOldOneAndDropsItsLaterEvent
     ASSERT_TRUE(Say(u"two three"));
     EXPECT_EQ(voice->purges, 2);
     // The old utterance's last events arrive after the new one started.
-    Send({{Kind::Viseme, oldWord.stream, 0, 0, 2}, oldWord,
-          {Kind::StreamEnd, oldWord.stream, 0, 0, 0}, WordEvent(u"three"), Event(Kind::StreamEnd)});
+    Send({{Kind::Viseme, oldWord.stream, 0, 0, 2},
+          oldWord,
+          {Kind::StreamEnd, oldWord.stream, 0, 0, 0},
+          WordEvent(u"three"),
+          Event(Kind::StreamEnd)});
     EXPECT_TRUE(first.HeardNothing());
     EXPECT_TRUE(listener.mouths.empty());
     EXPECT_EQ(listener.words, Words{u"three"});
@@ -202,7 +205,10 @@ TEST_F(SapiEngineTest, FailuresStartNothing) {
         });
         failing.SetStallHandler([&] { ADD_FAILURE() << "stall after " << failure; });
         for (int attempt = 0; attempt < 2; ++attempt) {
-            EXPECT_FALSE(failing.Speak(core::ParseSpeechTags(u"Hi"), {}, listener)) << failure;
+            EXPECT_FALSE(
+                failing.Speak(std::make_shared<const core::Utterance>(core::ParseSpeechTags(u"Hi")),
+                              {}, listener))
+                << failure;
         }
         scheduler.AdvanceBy(SapiEngine::kFirstEventBoundMs * 2);
         PumpMessages();
