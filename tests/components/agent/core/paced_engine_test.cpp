@@ -122,6 +122,29 @@ TEST_F(PacedEngineTest, ANewSpeakOrTheEnginesEndSilenceTheOldUtterance) {
     EXPECT_EQ(clock.PendingCount(), 0u) << "a destroyed engine leaves no call behind";
 }
 
+// Words are found as they are reached: deep into a long text with tags along the way, each
+// word still names its own place in the shown text, none is skipped and the end comes once.
+TEST_F(PacedEngineTest, ALongTextIsPacedToItsEndWithEveryWordInPlace) {
+    constexpr int kWords = 20'000;
+    std::u16string tagged;
+    std::vector<std::u16string> expected;
+    for (int i = 0; i < kWords; ++i) {
+        if (i % 997 == 0) tagged += i % 2 ? u"\\Spd=250\\" : u"\\Pau=10\\\\Spd=50\\";
+        const std::string word = "w" + std::to_string(i) + (i % 13 == 0 ? "." : "");
+        expected.emplace_back(word.begin(), word.end());
+        tagged += expected.back() + u" ";
+    }
+    const std::u16string shown = ParseSpeechTags(tagged).ShownText();
+    Say(tagged);
+    clock.AdvanceBy(1'000'000'000);
+    std::vector<std::u16string> words;
+    for (const Event& e : events)
+        if (e.kind == Event::kWord) words.push_back(shown.substr(e.begin, e.length));
+    EXPECT_EQ(words, expected);
+    EXPECT_EQ(Count(Event::kFinished), 1u);
+    EXPECT_EQ(events.back().kind, Event::kFinished);
+}
+
 TEST_F(PacedEngineTest, NothingToSayFinishesThroughTheScheduler) {
     EXPECT_TRUE(Say(u" \\Pau=500\\ "));
     EXPECT_TRUE(events.empty());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
 #include <random>
 #include <sstream>
 #include <string>
@@ -22,6 +23,7 @@ public:
     void BeginSpeak(SharedUtterance utterance) override {
         const std::u16string shown = utterance->ShownText();  // ASCII in these tests
         Note("BeginSpeak " + std::string(shown.begin(), shown.end()));
+        if (shown == u"Huge") throw std::bad_alloc();  // as a text too big for memory would
     }
     void CloseBalloon() override { Note("CloseBalloon"); }
     void CancelCurrent() override { Note("CancelCurrent"); }
@@ -107,6 +109,10 @@ TEST_F(RequestQueueTest, Scenarios) {
          "show | run: BeginShow | complete | speak One | speak Two | show | run: BeginSpeak One | "
          "user-hide: CancelCurrent, BalloonHide, BalloonHide, HideAtOnce, Hide 7 | run | show | "
          "run: BeginShow"},
+        {"a speak that runs out of memory fails alone and the next one runs",
+         "show | run: BeginShow | complete | speak Huge | speak Hi | "
+         "run: BeginSpeak Huge, CancelCurrent, BalloonHide, BeginSpeak Hi | complete | "
+         "wait 2000: CloseBalloon, BalloonHide"},
         {"late and doubled completions are ignored",
          "complete | show | speak Hi | run: BeginShow | complete | complete | "
          "run: BeginSpeak Hi | complete | complete | wait 2000: CloseBalloon, BalloonHide"},
