@@ -167,6 +167,35 @@ TEST_F(SapiEngineTest, StopOrANewUtteranceSilencesTheOldOneAndDropsItsLaterEvent
     EXPECT_EQ(listener.finished, 1);
 }
 
+// A long text of ampersands and words goes to the voice a part at a time: the next part when
+// the last has been spoken, each part's words naming their place in the whole text, one end.
+TEST_F(SapiEngineTest, ALongTextIsGivenToTheVoiceAPartAtATime) {
+    std::u16string text;
+    for (int i = 0; text.size() < 3 * SapiEngine::kPartUnits; ++i) {
+        const std::string word = "w" + std::to_string(i);  // each word once
+        text += std::u16string(word.begin(), word.end()) + u" &&&& ";
+    }
+    ASSERT_TRUE(Say(text));
+    std::size_t parts = 0;
+    while (listener.finished == 0 && parts < 10) {
+        ASSERT_EQ(voice->spoken.size(), ++parts);
+        const std::u16string& xml = voice->spoken.back();
+        // No part holds more than its share of text, its escapes and their bookmarks.
+        EXPECT_LT(xml.size(), SapiEngine::kPartUnits * 30);
+        const std::size_t at = xml.find(u'w');  // the first word: tags hold no "w"
+        ASSERT_NE(at, std::u16string::npos);
+        const std::u16string word = xml.substr(at, xml.find(u' ', at) - at);
+        Send({Event(Kind::StreamStart), {Kind::Word, voice->lastStream, at, word.size(), 0}});
+        ASSERT_FALSE(listener.words.empty());
+        EXPECT_EQ(listener.words.back(), word) << "part " << parts;
+        EXPECT_EQ(listener.finished, 0);
+        Send({Event(Kind::StreamEnd)});
+    }
+    EXPECT_GE(parts, 3u);
+    EXPECT_EQ(listener.finished, 1);
+    EXPECT_EQ(voice->spoken.size(), parts) << "nothing is spoken after the end";
+}
+
 TEST_F(SapiEngineTest, AListenerMayStopFromItsCallbacks) {
     ASSERT_TRUE(Say(u"one two three"));
     listener.onWord = [this] { engine.Stop(); };
