@@ -192,7 +192,15 @@ std::vector<Word> SplitWords(const Utterance& utterance) {
 }
 
 bool HasWords(const Utterance& utterance) {
-    return WordCursor(utterance).Next().has_value();
+    // Any letter that is not white space makes a word: found without reading a long word to
+    // its end.
+    const auto hasLetter = [](std::u16string_view text) {
+        for (std::size_t at = 0; at < text.size(); at += DecodeAt(text, at).units)
+            if (!IsWhiteSpace(DecodeAt(text, at).value)) return true;
+        return false;
+    };
+    return std::any_of(utterance.segments.begin(), utterance.segments.end(),
+                       [&](const Segment& s) { return hasLetter(s.shown) || hasLetter(s.spoken); });
 }
 
 WordPace PaceWord(std::u16string_view word, int speedWpm, bool emphasized) {

@@ -45,6 +45,18 @@ TEST(SplitWords, SplitsAnyScript) {
     }
 }
 
+// HasWords answers without splitting; it must agree with the split on what has a word.
+TEST(HasWords, AgreesWithTheSplit) {
+    for (const std::u16string tagged :
+         {u"", u" \t\r\n\u3000\u200B", u"\\Pau=500\\ \\Spd=90\\", u"\\Map=\" \"=\"\"\\",
+          u"\\Map=\"psst\"=\"\"\\", u"\\Map=\"\"=\"x\"\\", u"  a", u"\U0001F600", u"\xD800",
+          u"\\Spd=90\\ \\Pit=200\\ b"}) {
+        const Utterance utterance = ParseSpeechTags(tagged);
+        EXPECT_EQ(HasWords(utterance), !SplitWords(utterance).empty())
+            << ::testing::PrintToString(tagged);
+    }
+}
+
 TEST(PaceWord, FollowsSpeedLengthAndPunctuation) {
     // The anchor of the formula: a five-letter word takes one minute / wpm.
     EXPECT_EQ(PaceWord(u"hello", 120, false), (WordPace{500, 0}));
