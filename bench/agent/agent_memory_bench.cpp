@@ -11,10 +11,9 @@
 //   soak                   private bytes and working set after 100 and after 1,000 Speak/Stop
 //                           cycles of a short text; the growth from 100 to 1,000 (goal: under
 //                           1 MiB), against the memory at 100
-// Private bytes are PrivateUsage on Windows; under Wine 8, which reports 0 there, the Linux
-// process's resident anonymous memory (the output says which). The working set is
-// WorkingSetSize on both. GDI and USER object counts are printed too, but Wine's
-// GetGuiResources always gives 0.
+// Private bytes are PrivateUsage and the working set WorkingSetSize. Under Wine 8 only the
+// working set is measured (PrivateUsage reads 0), and GetGuiResources always gives 0 for the
+// GDI and USER object counts printed with the soak.
 //   agent_memory_bench [character file]   (default <Windows>\Msagent\Chars\Merlin.acs)
 #include <agent/agent.h>
 #include <agent/agent_testing.h>
@@ -25,7 +24,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <string>
 
@@ -50,33 +48,13 @@ struct Memory {
     double workingSet = 0;
 };
 
-// Wine 8 reports PrivateUsage as 0. There the process is a Linux process whose status file
-// is readable through drive Z: (the root folder), and its resident anonymous memory (RssAnon)
-// is the private memory in use: that stands in for private bytes.
-double LinuxPrivateBytes() {
-    std::ifstream status("Z:\\proc\\self\\status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("RssAnon:", 0) == 0) return std::stod(line.substr(8)) * 1024;
-    }
-    return 0;
-}
-
-bool& PrivateFromLinux() {
-    static bool fromLinux = false;
-    return fromLinux;
-}
-
 Memory MemoryNow() {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof(counters);
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                          sizeof(counters));
-    double privateBytes = static_cast<double>(counters.PrivateUsage);
-    if (privateBytes == 0) {
-        privateBytes = LinuxPrivateBytes();
-        PrivateFromLinux() = privateBytes > 0;
-    }
-    return {privateBytes, static_cast<double>(counters.WorkingSetSize)};
+    return {static_cast<double>(counters.PrivateUsage),
+            static_cast<double>(counters.WorkingSetSize)};
 }
 
 Memory Max(Memory a, Memory b) {
@@ -245,8 +223,6 @@ int main() {
         atSample.privateBytes / 1024, "KiB");
     Row("soak working set growth", (atEnd.workingSet - atSample.workingSet) / 1024,
         atSample.workingSet / 1024, "KiB");
-    std::printf("private bytes measured as %s\n",
-                PrivateFromLinux() ? "the Linux process's RssAnon (Wine)" : "PrivateUsage");
     std::printf("soak private bytes at %d: %.0f KiB, at %d: %.0f KiB; GDI %lu, USER %lu\n",
                 kSoakSample, atSample.privateBytes / 1024, kSoakCycles, atEnd.privateBytes / 1024,
                 gdi, user);
