@@ -1,8 +1,9 @@
 // The Agent component with huge texts and over many readings, each figure against a baseline
 // of the same run:
-//   4 MB plain / 4 MB '&'   the most private bytes and working set the process gains while a
-//                           4 Mi-character text is spoken (from Speak until its tenth word),
-//                           against the text's own size in UTF-16 (8 MiB)
+//   4 MB plain / 4 MB '&'   the most working set a process gains while a 4 Mi-character text
+//                           is spoken (from Speak until its tenth word; the process's peak,
+//                           each text in a process of its own), against the text's own size
+//                           in UTF-16 (8 MiB)
 //   Speak call             how long Speak of the huge text blocks the caller, against Speak
 //                           of one sentence
 //   first word             Speak until the balloon marks the first word, huge against short
@@ -15,6 +16,7 @@
 // working set is measured (PrivateUsage reads 0), and GetGuiResources always gives 0 for the
 // GDI and USER object counts printed with the soak.
 //   agent_memory_bench [character file]   (default <Windows>\Msagent\Chars\Merlin.acs)
+//   agent_memory_bench --huge plain|& [character file]   one huge Speak; exit code: KiB gained
 #include <agent/agent.h>
 #include <agent/agent_testing.h>
 #include <psapi.h>
@@ -47,6 +49,13 @@ struct Memory {
     double privateBytes = 0;
     double workingSet = 0;
 };
+
+double PeakWorkingSet() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    return static_cast<double>(counters.PeakWorkingSetSize);
+}
 
 Memory MemoryNow() {
     PROCESS_MEMORY_COUNTERS_EX counters{};
@@ -148,7 +157,9 @@ SpeakCost MeasureSpeak(agent::Character& character, HWND balloon, const std::wst
     }
     character.Stop();
     PumpUntil([] { return false; }, 200);
-    cost.gained = {most.privateBytes - before.privateBytes, most.workingSet - before.workingSet};
+    // The peak catches what lived and died inside one message, between two samples.
+    cost.gained = {most.privateBytes - before.privateBytes,
+                   std::max(most.workingSet, PeakWorkingSet()) - before.workingSet};
     return cost;
 }
 
@@ -159,11 +170,45 @@ void Row(const char* what, double measured, double baseline, const char* unit) {
 
 }  // namespace
 
+std::wstring HugeText(std::wstring_view which) {
+    if (which == L"&") return std::wstring(kHugeChars, L'&');
+    std::wstring plain;
+    plain.reserve(kHugeChars);
+    for (int i = 0; plain.size() < kHugeChars; ++i)
+        plain += i % 12 == 11 ? L"reading. " : L"words ";
+    plain.resize(kHugeChars);
+    return plain;
+}
+
+// Each huge text is spoken in a process of its own: the process's peak working set then
+// shows what that Speak alone reached. Returns the gain in KiB as the process's exit code.
+double SpeakHugeInChild(const std::wstring& which, const std::wstring& characterPath) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command =
+        L"\"" + std::wstring(self) + L"\" --huge " + which + L" \"" + characterPath + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return -1;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<double>(code);
+}
+
 int main() {
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     int count = 0;
     LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
-    const std::wstring path = count > 1 ? args[1] : DefaultCharacter();
+    const bool child = count > 2 && std::wstring_view(args[1]) == L"--huge";
+    const std::wstring which = child ? args[2] : L"";
+    const int pathArgument = child ? 3 : 1;
+    const std::wstring path = count > pathArgument ? args[pathArgument] : DefaultCharacter();
     LocalFree(args);
 
     CountingEvents events;
@@ -181,17 +226,17 @@ int main() {
     character.Show();
     PumpUntil([] { return false; }, 2000);
 
-    std::wstring plain;
-    plain.reserve(kHugeChars);
-    for (int i = 0; plain.size() < kHugeChars; ++i)
-        plain += i % 12 == 11 ? L"reading. " : L"words ";
-    plain.resize(kHugeChars);
-    const std::wstring ampersands(kHugeChars, L'&');
-    const double textBytes = static_cast<double>(kHugeChars * sizeof(wchar_t));
+    if (child) {
+        const SpeakCost cost = MeasureSpeak(character, balloon, HugeText(which));
+        return static_cast<int>(cost.gained.workingSet / 1024);
+    }
+    const double textKiB = static_cast<double>(kHugeChars * sizeof(wchar_t)) / 1024;
+    const double plainKiB = SpeakHugeInChild(L"plain", path);
+    const double ampersandKiB = SpeakHugeInChild(L"&", path);
 
     const SpeakCost shortCost = MeasureSpeak(character, balloon, kShortText);
-    const SpeakCost plainCost = MeasureSpeak(character, balloon, plain);
-    const SpeakCost ampersandCost = MeasureSpeak(character, balloon, ampersands);
+    const SpeakCost plainCost = MeasureSpeak(character, balloon, HugeText(L"plain"));
+    const SpeakCost ampersandCost = MeasureSpeak(character, balloon, HugeText(L"&"));
 
     Memory atSample;
     for (int cycle = 1; cycle <= kSoakCycles; ++cycle) {
@@ -208,11 +253,8 @@ int main() {
     const DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
 
     std::printf("%-26s %12s %12s %-6s %9s\n", "measure", "agent", "baseline", "unit", "ratio");
-    Row("4 MB plain private bytes", plainCost.gained.privateBytes / 1024, textBytes / 1024, "KiB");
-    Row("4 MB plain working set", plainCost.gained.workingSet / 1024, textBytes / 1024, "KiB");
-    Row("4 MB '&' private bytes", ampersandCost.gained.privateBytes / 1024, textBytes / 1024,
-        "KiB");
-    Row("4 MB '&' working set", ampersandCost.gained.workingSet / 1024, textBytes / 1024, "KiB");
+    Row("4 MB plain working set", plainKiB, textKiB, "KiB");
+    Row("4 MB '&' working set", ampersandKiB, textKiB, "KiB");
     Row("Speak call 4 MB plain", plainCost.callMs, shortCost.callMs, "ms");
     Row("Speak call 4 MB '&'", ampersandCost.callMs, shortCost.callMs, "ms");
     Row("first word 4 MB plain", plainCost.firstWordMs, shortCost.firstWordMs, "ms");
@@ -223,8 +265,8 @@ int main() {
         atSample.privateBytes / 1024, "KiB");
     Row("soak working set growth", (atEnd.workingSet - atSample.workingSet) / 1024,
         atSample.workingSet / 1024, "KiB");
-    std::printf("soak private bytes at %d: %.0f KiB, at %d: %.0f KiB; GDI %lu, USER %lu\n",
-                kSoakSample, atSample.privateBytes / 1024, kSoakCycles, atEnd.privateBytes / 1024,
-                gdi, user);
+    std::printf("soak working set at %d: %.0f KiB, at %d: %.0f KiB; GDI %lu, USER %lu\n",
+                kSoakSample, atSample.workingSet / 1024, kSoakCycles, atEnd.workingSet / 1024, gdi,
+                user);
     return 0;
 }

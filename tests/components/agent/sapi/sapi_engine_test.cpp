@@ -173,7 +173,8 @@ TEST_F(SapiEngineTest, ALongTextIsGivenToTheVoiceAPartAtATime) {
     std::u16string text;
     for (int i = 0; text.size() < 3 * SapiEngine::kPartUnits; ++i) {
         const std::string word = "w" + std::to_string(i);  // each word once
-        text += std::u16string(word.begin(), word.end()) + u" &&&& ";
+        text.append(word.begin(), word.end());
+        text += u" &&&& ";
     }
     ASSERT_TRUE(Say(text));
     std::size_t parts = 0;
@@ -184,7 +185,9 @@ TEST_F(SapiEngineTest, ALongTextIsGivenToTheVoiceAPartAtATime) {
         EXPECT_LT(xml.size(), SapiEngine::kPartUnits * 30);
         const std::size_t at = xml.find(u'w');  // the first word: tags hold no "w"
         ASSERT_NE(at, std::u16string::npos);
-        const std::u16string word = xml.substr(at, xml.find(u' ', at) - at);
+        const std::size_t end = xml.find(u' ', at);
+        ASSERT_NE(end, std::u16string::npos);
+        const std::u16string word = xml.substr(at, end - at);
         Send({Event(Kind::StreamStart), {Kind::Word, voice->lastStream, at, word.size(), 0}});
         ASSERT_FALSE(listener.words.empty());
         EXPECT_EQ(listener.words.back(), word) << "part " << parts;
