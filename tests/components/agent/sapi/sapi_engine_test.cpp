@@ -172,8 +172,9 @@ TEST_F(SapiEngineTest, StopOrANewUtteranceSilencesTheOldOneAndDropsItsLaterEvent
 TEST_F(SapiEngineTest, ALongTextIsGivenToTheVoiceAPartAtATime) {
     std::u16string text;
     for (int i = 0; text.size() < 3 * SapiEngine::kPartUnits; ++i) {
-        const std::string word = "w" + std::to_string(i);  // each word once
-        text.append(word.begin(), word.end());
+        const std::string number = std::to_string(i);  // each word once
+        text += u'w';
+        text.append(number.begin(), number.end());
         text += u" &&&& ";
     }
     ASSERT_TRUE(Say(text));
