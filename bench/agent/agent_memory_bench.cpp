@@ -4,6 +4,8 @@
 //                           is spoken (from Speak until its tenth word; the process's peak,
 //                           each text in a process of its own), against the text's own size
 //                           in UTF-16 (8 MiB)
+//   SAPI markup            the working set the SAPI XML of the 4 MB '&' text holds: one part
+//                           (as spoken now) against the whole text in one (as it once was)
 //   Speak call             how long Speak of the huge text blocks the caller, against Speak
 //                           of one sentence
 //   first word             Speak until the balloon marks the first word, huge against short
@@ -19,6 +21,9 @@
 //   agent_memory_bench --huge plain|& [character file]   one huge Speak; exit code: KiB gained
 #include <agent/agent.h>
 #include <agent/agent_testing.h>
+#include <agent/core/speech_tags.h>
+#include <agent/sapi/sapi_engine.h>
+#include <agent/sapi/speech_xml.h>
 #include <psapi.h>
 #include <shellapi.h>
 #include <windows.h>
@@ -201,6 +206,17 @@ double SpeakHugeInChild(const std::wstring& which, const std::wstring& character
     return static_cast<double>(code);
 }
 
+// The working set that SAPI's markup of the utterance holds while it lives: made whole, as
+// the engine once did, or one part, as it does now.
+double MarkupKiB(const agent::core::Utterance& utterance, bool whole) {
+    const double before = MemoryNow().workingSet;
+    const agent::sapi::SpeechXml xml =
+        whole ? agent::sapi::SpeechXml(utterance)
+              : agent::sapi::SpeechXml(utterance, {}, agent::sapi::SapiEngine::kPartUnits);
+    const double after = MemoryNow().workingSet;
+    return xml.Text().empty() ? 0 : (after - before) / 1024;
+}
+
 int main() {
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     int count = 0;
@@ -234,6 +250,16 @@ int main() {
     const double plainKiB = SpeakHugeInChild(L"plain", path);
     const double ampersandKiB = SpeakHugeInChild(L"&", path);
 
+    // Under Wine no voice speaks, so the markup is measured on its own.
+    double markupWholeKiB = 0, markupPartKiB = 0;
+    {
+        const std::wstring text = HugeText(L"&");
+        const agent::core::Utterance utterance = agent::core::ParseSpeechTags(
+            std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+        markupPartKiB = MarkupKiB(utterance, false);
+        markupWholeKiB = MarkupKiB(utterance, true);
+    }
+
     const SpeakCost shortCost = MeasureSpeak(character, balloon, kShortText);
     const SpeakCost plainCost = MeasureSpeak(character, balloon, HugeText(L"plain"));
     const SpeakCost ampersandCost = MeasureSpeak(character, balloon, HugeText(L"&"));
@@ -255,6 +281,7 @@ int main() {
     std::printf("%-26s %12s %12s %-6s %9s\n", "measure", "agent", "baseline", "unit", "ratio");
     Row("4 MB plain working set", plainKiB, textKiB, "KiB");
     Row("4 MB '&' working set", ampersandKiB, textKiB, "KiB");
+    Row("SAPI markup 4 MB '&' part", markupPartKiB, markupWholeKiB, "KiB");
     Row("Speak call 4 MB plain", plainCost.callMs, shortCost.callMs, "ms");
     Row("Speak call 4 MB '&'", ampersandCost.callMs, shortCost.callMs, "ms");
     Row("first word 4 MB plain", plainCost.firstWordMs, shortCost.firstWordMs, "ms");
