@@ -186,8 +186,7 @@ void CharacterImpl::BeginHide() {
 
 void CharacterImpl::BeginSpeak(core::SharedUtterance utterance) {
     utterance_ = std::move(utterance);
-    balloon_.Open(utterance_->ShownText(), window_.ScreenRect(), window_.BalloonTarget(),
-                  window_.Dpi());
+    balloon_.Open(utterance_, window_.ScreenRect(), window_.BalloonTarget(), window_.Dpi());
     if (window_.Visible()) animator_.StartSpeaking();
     if (sapi_ && !pacedFromNowOn_) {
         if (sapi_->Speak(utterance_, Voice(), *this)) {
