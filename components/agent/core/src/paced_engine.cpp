@@ -98,7 +98,7 @@ bool PacedEngine::PlanNext() {
         word->shownLength > 0
             ? std::u16string_view(segment.shown)
                   .substr(word->shownBegin - cursor_->SegmentShownBegin(), word->shownLength)
-            : std::u16string_view(segment.spoken).substr(word->spokenBegin, word->spokenLength);
+            : segment.Spoken().substr(word->spokenBegin, word->spokenLength);
     const WordPace pace = PaceWord(letters, segment.prosody.speedWpm, pendingEmphasis_);
     // The mouth rests for the last fifth, so words stay apart without punctuation.
     const int openMs = pace.speakMs * 4 / 5;

@@ -132,14 +132,15 @@ public:
     void AddText(std::u16string_view text) {
         if (text.empty()) return;
         if (NeedsNewSegment()) StartSegment();
-        segments_.back().spoken.append(text);
         segments_.back().shown.append(text);
     }
 
     void AddMapped(std::u16string spoken, std::u16string shown) {
         if (spoken.empty() && shown.empty()) return;
         StartSegment();
-        segments_.back().spoken = std::move(spoken);
+        // Spoken as shown: an ordinary segment of its own, the text held once.
+        segments_.back().mapped = spoken != shown;
+        if (segments_.back().mapped) segments_.back().mappedSpoken = std::move(spoken);
         segments_.back().shown = std::move(shown);
         lastIsMapped_ = true;
     }
@@ -172,10 +173,8 @@ public:
     Utterance Finish() {
         // Text added in pieces (around escaped backslashes) may have left room to spare.
         for (Segment& segment : segments_) {
-            if (segment.shown.capacity() > segment.shown.size() + segment.shown.size() / 8) {
+            if (segment.shown.capacity() > segment.shown.size() + segment.shown.size() / 8)
                 segment.shown.shrink_to_fit();
-                segment.spoken.shrink_to_fit();
-            }
         }
         return Utterance{std::move(segments_)};
     }

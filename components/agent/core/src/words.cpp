@@ -137,7 +137,7 @@ constexpr bool IsClosing(char32_t c) {
 
 void WordCursor::EnterSegment(std::size_t index) {
     const Segment& segment = utterance_->segments[index];
-    mapped_ = segment.spoken != segment.shown;
+    mapped_ = segment.mapped;
     at_ = 0;
     afterCjk_ = false;
     entered_ = true;
@@ -153,7 +153,7 @@ std::optional<Word> WordCursor::Next() {
             if (at_ > 0) continue;
             at_ = 1;  // read: a mapped segment is one word
             const Trimmed shown = Trim(segment.shown);
-            const Trimmed spoken = Trim(segment.spoken);
+            const Trimmed spoken = Trim(segment.Spoken());
             if (shown.length > 0 || spoken.length > 0)
                 return Word{shownBase_ + shown.begin, shown.length, segment_, spoken.begin,
                             spoken.length};
@@ -199,8 +199,9 @@ bool HasWords(const Utterance& utterance) {
             if (!IsWhiteSpace(DecodeAt(text, at).value)) return true;
         return false;
     };
-    return std::any_of(utterance.segments.begin(), utterance.segments.end(),
-                       [&](const Segment& s) { return hasLetter(s.shown) || hasLetter(s.spoken); });
+    return std::any_of(utterance.segments.begin(), utterance.segments.end(), [&](const Segment& s) {
+        return hasLetter(s.shown) || hasLetter(s.Spoken());
+    });
 }
 
 WordPace PaceWord(std::u16string_view word, int speedWpm, bool emphasized) {

@@ -134,16 +134,16 @@ SpeechXml::SpeechXml(const core::Utterance& utterance, XmlPosition from, std::si
     for (std::size_t index = from.segment; index < segments.size(); ++index) {
         const core::Segment& segment = segments[index];
         const std::size_t begin = index == from.segment ? from.offset : 0;
-        const std::size_t size = segment.spoken.size();
-        const bool mapped =
-            segment.spoken.size() != segment.shown.size() || segment.spoken != segment.shown;
+        const std::size_t size = segment.Spoken().size();
+        const bool mapped = segment.mapped;
         const bool somethingWritten = !runs_.empty() || !xml_.empty();
         if (budget == 0 || (somethingWritten && mapped && size > budget)) {
             next_ = XmlPosition{index, begin, shownBegin};
             return;
         }
         std::size_t end = size;
-        if (!mapped && size - begin > budget) end = CutPoint(segment.spoken, begin, begin + budget);
+        if (!mapped && size - begin > budget)
+            end = CutPoint(segment.Spoken(), begin, begin + budget);
         AppendSegment(segment, begin, end, shownBegin, mapped);
         if (end < size) {
             next_ = XmlPosition{index, end, shownBegin};
@@ -164,7 +164,7 @@ void SpeechXml::AppendSegment(const core::Segment& segment, std::size_t begin, s
 
     std::optional<ShownRange> mappedTo;
     if (mapped) mappedTo = ShownRange{shownBegin, segment.shown.size()};
-    const std::u16string_view spoken = std::u16string_view(segment.spoken).substr(0, end);
+    const std::u16string_view spoken = segment.Spoken().substr(0, end);
     const auto space = [](char16_t c) { return IsSpace(c); };
     const auto wordBegin = std::find_if_not(spoken.begin(), spoken.end(), space);
     if (atStart && segment.emphasis && wordBegin != spoken.end()) {

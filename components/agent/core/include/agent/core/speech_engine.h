@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace agent::core {
@@ -25,12 +26,17 @@ struct Prosody {
 // A run of text spoken with one prosody. Text is UTF-16 because every consumer (SAPI, the
 // balloon's DrawTextW) wants UTF-16 and SAPI reports word positions in UTF-16 units.
 struct Segment {
-    std::u16string spoken;  // what the voice says
-    std::u16string shown;   // what the balloon shows for it (differs only under \Map\)
+    std::u16string shown;  // what the balloon shows
+    // What the voice says when it differs from what is shown (only under \Map\); otherwise
+    // empty, so that a long text is held once.
+    std::u16string mappedSpoken;
+    bool mapped = false;
     Prosody prosody;
     int pauseBeforeMs = 0;  // from \Pau=n\ just before this segment
     bool emphasis = false;  // from \Emp\: stresses the first word of the segment
     bool operator==(const Segment&) const = default;
+    // What the voice says.
+    std::u16string_view Spoken() const noexcept { return mapped ? mappedSpoken : shown; }
 };
 
 struct Utterance {
