@@ -16,7 +16,7 @@ constexpr std::array kOpenMouths{Mouth::Small, Mouth::Medium, Mouth::Wide, Mouth
 Mouth NextOpenMouth(Mouth mouth) {
     const auto found = std::find(kOpenMouths.begin(), kOpenMouths.end(), mouth);
     return found == kOpenMouths.end() || found + 1 == kOpenMouths.end() ? kOpenMouths.front()
-                                                                          : *(found + 1);
+                                                                        : *(found + 1);
 }
 
 // A shape that suits the letter, for Latin text; any other script gets a steady but varied
@@ -25,10 +25,18 @@ Mouth MouthForLetter(char16_t c, std::size_t salt) {
     if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 0x20);
     if ((c >= 0xC0 && c <= 0xDE) && c != 0xD7) c = static_cast<char16_t>(c + 0x20);
     switch (c) {
-    case u'a': return Mouth::Wide;
-    case u'o': case u'u': case u'w': return Mouth::Round;
-    case u'e': case u'i': case u'y': return Mouth::Medium;
-    default: break;
+        case u'a':
+            return Mouth::Wide;
+        case u'o':
+        case u'u':
+        case u'w':
+            return Mouth::Round;
+        case u'e':
+        case u'i':
+        case u'y':
+            return Mouth::Medium;
+        default:
+            break;
     }
     if (c >= 0xE0 && c <= 0xE6) return Mouth::Wide;
     if (c >= 0xE8 && c <= 0xEF) return Mouth::Medium;
@@ -41,18 +49,23 @@ Mouth MouthForLetter(char16_t c, std::size_t salt) {
 
 PacedEngine::PacedEngine(Scheduler& scheduler) : scheduler_(scheduler) {}
 
-PacedEngine::~PacedEngine() { Stop(); }
+PacedEngine::~PacedEngine() {
+    Stop();
+}
 
-bool PacedEngine::Speak(const Utterance& utterance, const VoiceChoice&,
-                        EngineListener& listener) {
+bool PacedEngine::Speak(SharedUtterance utterance, const VoiceChoice&, EngineListener& listener) {
     Stop();
     listener_ = &listener;
-    Plan(utterance);
-    word_ = 0;
-    if (words_.empty()) {
-        Schedule(0, &PacedEngine::Finish);
+    utterance_ = std::move(utterance);
+    cursor_.emplace(*utterance_);
+    segmentsEntered_ = 0;
+    pendingPauseMs_ = 0;
+    pendingEmphasis_ = false;
+    wordIndex_ = 0;
+    if (PlanNext()) {
+        Schedule(word_.pauseBeforeMs, &PacedEngine::StartWord);
     } else {
-        Schedule(words_.front().pauseBeforeMs, &PacedEngine::StartWord);
+        Schedule(0, &PacedEngine::Finish);
     }
     return true;
 }
@@ -62,42 +75,39 @@ void PacedEngine::Stop() {
     pending_ = 0;
     ++run_;
     listener_ = nullptr;
-    words_.clear();
-    letters_.clear();
+    cursor_.reset();
+    utterance_.reset();
+    word_ = {};
 }
 
-void PacedEngine::Plan(const Utterance& utterance) {
-    const std::vector<Word> words = SplitWords(utterance);
-    words_.reserve(words.size());
-    auto word = words.begin();
-    std::size_t segmentShownBegin = 0;
+bool PacedEngine::PlanNext() {
+    const std::optional<Word> word = cursor_->Next();
+    if (!word) return false;
+    const std::vector<Segment>& segments = utterance_->segments;
     // A pause or a stress on a segment without words waits for the next word.
-    int pauseMs = 0;
-    bool emphasis = false;
-    for (std::size_t index = 0; index < utterance.segments.size(); ++index) {
-        const Segment& segment = utterance.segments[index];
-        pauseMs = std::min(pauseMs + std::clamp(segment.pauseBeforeMs, 0, kMaxTotalPauseMs),
-                           kMaxTotalPauseMs);
-        emphasis = emphasis || segment.emphasis;
-        for (; word != words.end() && word->segment == index; ++word) {
-            // A word shown as nothing (a \Map\ to "") is paced by what it says.
-            const std::u16string_view text =
-                word->shownLength > 0
-                    ? std::u16string_view(segment.shown)
-                          .substr(word->shownBegin - segmentShownBegin, word->shownLength)
-                    : std::u16string_view(segment.spoken)
-                          .substr(word->spokenBegin, word->spokenLength);
-            const WordPace pace = PaceWord(text, segment.prosody.speedWpm, emphasis);
-            // The mouth rests for the last fifth, so words stay apart without punctuation.
-            const int openMs = pace.speakMs * 4 / 5;
-            words_.push_back({word->shownBegin, word->shownLength, letters_.size(), text.size(),
-                              pauseMs, openMs, pace.speakMs - openMs + pace.silenceAfterMs});
-            letters_.append(text);
-            pauseMs = 0;
-            emphasis = false;
-        }
-        segmentShownBegin += segment.shown.size();
+    for (; segmentsEntered_ <= word->segment; ++segmentsEntered_) {
+        const Segment& entered = segments[segmentsEntered_];
+        pendingPauseMs_ =
+            std::min(pendingPauseMs_ + std::clamp(entered.pauseBeforeMs, 0, kMaxTotalPauseMs),
+                     kMaxTotalPauseMs);
+        pendingEmphasis_ = pendingEmphasis_ || entered.emphasis;
     }
+    const Segment& segment = segments[word->segment];
+    // A word shown as nothing (a \Map\ to "") is paced by what it says.
+    const std::u16string_view letters =
+        word->shownLength > 0
+            ? std::u16string_view(segment.shown)
+                  .substr(word->shownBegin - cursor_->SegmentShownBegin(), word->shownLength)
+            : segment.Spoken().substr(word->spokenBegin, word->spokenLength);
+    const WordPace pace = PaceWord(letters, segment.prosody.speedWpm, pendingEmphasis_);
+    // The mouth rests for the last fifth, so words stay apart without punctuation.
+    const int openMs = pace.speakMs * 4 / 5;
+    word_ = {word->shownBegin, word->shownLength,
+             letters,          pendingPauseMs_,
+             openMs,           pace.speakMs - openMs + pace.silenceAfterMs};
+    pendingPauseMs_ = 0;
+    pendingEmphasis_ = false;
+    return true;
 }
 
 void PacedEngine::Schedule(int delayMs, void (PacedEngine::*step)()) {
@@ -114,7 +124,7 @@ void PacedEngine::Schedule(int delayMs, void (PacedEngine::*step)()) {
 void PacedEngine::StartWord() {
     const unsigned long run = run_;
     frame_ = 0;
-    listener_->OnWord(words_[word_].shownBegin, words_[word_].shownLength);
+    listener_->OnWord(word_.shownBegin, word_.shownLength);
     if (StillCurrent(run)) ShowFrame();
 }
 
@@ -124,7 +134,7 @@ void PacedEngine::ShowFrame() {
     listener_->OnMouth(lastMouth_);
     if (!StillCurrent(run)) return;
     const int frames = FrameCount();
-    const int openMs = words_[word_].openMs;
+    const int openMs = word_.openMs;
     const int frameMs = openMs * (frame_ + 1) / frames - openMs * frame_ / frames;
     ++frame_;
     Schedule(frameMs, frame_ < frames ? &PacedEngine::ShowFrame : &PacedEngine::EndWord);
@@ -135,12 +145,12 @@ void PacedEngine::EndWord() {
     lastMouth_ = Mouth::Closed;
     listener_->OnMouth(Mouth::Closed);
     if (!StillCurrent(run)) return;
-    const int closedMs = words_[word_].closedMs;
-    ++word_;
-    if (word_ == words_.size()) {
-        Schedule(closedMs, &PacedEngine::Finish);
+    const int closedMs = word_.closedMs;
+    ++wordIndex_;
+    if (PlanNext()) {
+        Schedule(closedMs + word_.pauseBeforeMs, &PacedEngine::StartWord);
     } else {
-        Schedule(closedMs + words_[word_].pauseBeforeMs, &PacedEngine::StartWord);
+        Schedule(closedMs, &PacedEngine::Finish);
     }
 }
 
@@ -152,19 +162,17 @@ void PacedEngine::Finish() {
 }
 
 int PacedEngine::FrameCount() const {
-    return std::max(1, words_[word_].openMs / kMouthFrameMs);
+    return std::max(1, word_.openMs / kMouthFrameMs);
 }
 
 Mouth PacedEngine::FrameMouth() const {
-    const PlannedWord& word = words_[word_];
+    const std::u16string_view letters = word_.letters;
     const auto frames = static_cast<std::size_t>(FrameCount());
     const auto frame = static_cast<std::size_t>(frame_);
     // The letter in the middle of this frame's share of the word.
     const char16_t letter =
-        word.lettersLength == 0
-            ? u'm'
-            : letters_[word.lettersBegin + (2 * frame + 1) * word.lettersLength / (2 * frames)];
-    const Mouth mouth = MouthForLetter(letter, word_ + frame);
+        letters.empty() ? u'm' : letters[(2 * frame + 1) * letters.size() / (2 * frames)];
+    const Mouth mouth = MouthForLetter(letter, wordIndex_ + frame);
     return mouth == lastMouth_ ? NextOpenMouth(mouth) : mouth;
 }
 

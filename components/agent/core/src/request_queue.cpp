@@ -1,5 +1,7 @@
 #include "agent/core/request_queue.h"
 
+#include <memory>
+#include <new>
 #include <utility>
 
 #include "agent/core/speech_tags.h"
@@ -15,11 +17,17 @@ RequestQueue::~RequestQueue() {
     scheduler_.Cancel(linger_);
 }
 
-void RequestQueue::Show() { Enqueue({Kind::Show, {}}); }
+void RequestQueue::Show() {
+    Enqueue({Kind::Show, {}});
+}
 
-void RequestQueue::Hide() { Enqueue({Kind::Hide, {}}); }
+void RequestQueue::Hide() {
+    Enqueue({Kind::Hide, {}});
+}
 
-void RequestQueue::Speak(std::u16string text) { Enqueue({Kind::Speak, std::move(text)}); }
+void RequestQueue::Speak(std::u16string text) {
+    Enqueue({Kind::Speak, std::move(text)});
+}
 
 void RequestQueue::Enqueue(Request request) {
     pending_.push_back(std::move(request));
@@ -42,35 +50,46 @@ void RequestQueue::StartNext() {
         Request request = std::move(pending_.front());
         pending_.pop_front();
         switch (request.kind) {
-        case Kind::Show:
-            if (visible_) break;
-            visible_ = true;
-            current_ = Kind::Show;
-            phase_ = Phase::Running;
-            actions_.BeginShow();
-            return;
-        case Kind::Hide:
-            if (!visible_) {
-                events_.RaiseHide(kHideCauseProgram);
+            case Kind::Show:
+                if (visible_) break;
+                visible_ = true;
+                current_ = Kind::Show;
+                phase_ = Phase::Running;
+                actions_.BeginShow();
+                return;
+            case Kind::Hide:
+                if (!visible_) {
+                    events_.RaiseHide(kHideCauseProgram);
+                    break;
+                }
+                current_ = Kind::Hide;
+                phase_ = Phase::Running;
+                actions_.BeginHide();
+                return;
+            case Kind::Speak:
+                if (StartSpeak(std::move(request.text))) return;
                 break;
-            }
-            current_ = Kind::Hide;
-            phase_ = Phase::Running;
-            actions_.BeginHide();
-            return;
-        case Kind::Speak: {
-            const Utterance utterance = ParseSpeechTags(request.text);
-            if (SplitWords(utterance).empty()) {
-                events_.RaiseBalloonHide();
-                break;
-            }
-            current_ = Kind::Speak;
-            phase_ = Phase::Running;
-            actions_.BeginSpeak(utterance);
-            return;
-        }
         }
     }
+}
+
+bool RequestQueue::StartSpeak(std::u16string text) {
+    try {
+        auto utterance = std::make_shared<const Utterance>(ParseSpeechTags(text));
+        std::u16string().swap(text);  // the utterance holds it now: do not keep it twice
+        if (HasWords(*utterance)) {
+            current_ = Kind::Speak;
+            phase_ = Phase::Running;
+            actions_.BeginSpeak(std::move(utterance));
+            return true;
+        }
+    } catch (const std::bad_alloc&) {
+        // A text too big for the memory left fails alone: the program and the queue go on.
+        scheduler_.Cancel(std::exchange(linger_, 0));
+        if (std::exchange(phase_, Phase::Idle) != Phase::Idle) actions_.CancelCurrent();
+    }
+    events_.RaiseBalloonHide();
+    return false;
 }
 
 void RequestQueue::Complete() {
@@ -105,7 +124,9 @@ void RequestQueue::CutLingerIfSpeakWaits() {
     linger_ = scheduler_.RunAfter(0, [this] { EndLinger(); });
 }
 
-void RequestQueue::Stop() { CancelAll(); }
+void RequestQueue::Stop() {
+    CancelAll();
+}
 
 void RequestQueue::UserHid(int cause) {
     CancelAll();

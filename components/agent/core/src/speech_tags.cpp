@@ -19,7 +19,9 @@ constexpr bool IsAsciiLetter(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
 }
 
-constexpr bool IsAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+constexpr bool IsAsciiDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 bool NameIs(std::u16string_view name, std::u16string_view lowerCase) {
     return std::equal(name.begin(), name.end(), lowerCase.begin(), lowerCase.end(),
@@ -130,14 +132,15 @@ public:
     void AddText(std::u16string_view text) {
         if (text.empty()) return;
         if (NeedsNewSegment()) StartSegment();
-        segments_.back().spoken.append(text);
         segments_.back().shown.append(text);
     }
 
     void AddMapped(std::u16string spoken, std::u16string shown) {
         if (spoken.empty() && shown.empty()) return;
         StartSegment();
-        segments_.back().spoken = std::move(spoken);
+        // Spoken as shown: an ordinary segment of its own, the text held once.
+        segments_.back().mapped = spoken != shown;
+        if (segments_.back().mapped) segments_.back().mappedSpoken = std::move(spoken);
         segments_.back().shown = std::move(shown);
         lastIsMapped_ = true;
     }
@@ -167,7 +170,14 @@ public:
         return true;
     }
 
-    Utterance Finish() { return Utterance{std::move(segments_)}; }
+    Utterance Finish() {
+        // Text added in pieces (around escaped backslashes) may have left room to spare.
+        for (Segment& segment : segments_) {
+            if (segment.shown.capacity() > segment.shown.size() + segment.shown.size() / 8)
+                segment.shown.shrink_to_fit();
+        }
+        return Utterance{std::move(segments_)};
+    }
 
 private:
     bool NeedsNewSegment() const {
@@ -203,34 +213,29 @@ std::u16string Utterance::ShownText() const {
 }
 
 Utterance ParseSpeechTags(std::u16string_view text) {
+    // Text goes into the segments as it is read: a long text is not gathered twice.
     UtteranceBuilder builder;
-    std::u16string run;  // literal text since the last tag
     std::size_t at = 0;
     while (at < text.size()) {
         const std::size_t backslash = std::min(text.find(kBackslash, at), text.size());
-        run.append(text.substr(at, backslash - at));
+        builder.AddText(text.substr(at, backslash - at));
         at = backslash;
         if (at == text.size()) break;
         if (at + 1 < text.size() && text[at + 1] == kBackslash) {
-            run.push_back(kBackslash);
+            builder.AddText(text.substr(at, 1));
             at += 2;
             continue;
         }
         const auto match = MatchTag(text, at);
-        if (match) {
-            builder.AddText(run);
-            run.clear();
-        }
         const bool obeyed = match && match->tag && builder.Apply(*match->tag);
         if (!match || (!obeyed && match->spaceInQuotes)) {
             // Not a tag, or more likely a sentence with backslashes than one: read it.
-            run.push_back(kBackslash);
+            builder.AddText(text.substr(at, 1));
             ++at;
         } else {
             at = match->closing + 1;
         }
     }
-    builder.AddText(run);
     return builder.Finish();
 }
 

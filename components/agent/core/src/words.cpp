@@ -13,13 +13,33 @@ using unicode::IsWhiteSpace;
 
 constexpr bool IsSmallKana(char32_t c) {
     switch (c) {
-    case 0x3041: case 0x3043: case 0x3045: case 0x3047: case 0x3049: case 0x3063: case 0x3083:
-    case 0x3085: case 0x3087: case 0x308E: case 0x3095: case 0x3096: case 0x30A1: case 0x30A3:
-    case 0x30A5: case 0x30A7: case 0x30A9: case 0x30C3: case 0x30E3: case 0x30E5: case 0x30E7:
-    case 0x30EE: case 0x30F5: case 0x30F6:
-        return true;
-    default:
-        return (c >= 0x31F0 && c <= 0x31FF) || (c >= 0xFF67 && c <= 0xFF6F);
+        case 0x3041:
+        case 0x3043:
+        case 0x3045:
+        case 0x3047:
+        case 0x3049:
+        case 0x3063:
+        case 0x3083:
+        case 0x3085:
+        case 0x3087:
+        case 0x308E:
+        case 0x3095:
+        case 0x3096:
+        case 0x30A1:
+        case 0x30A3:
+        case 0x30A5:
+        case 0x30A7:
+        case 0x30A9:
+        case 0x30C3:
+        case 0x30E3:
+        case 0x30E5:
+        case 0x30E7:
+        case 0x30EE:
+        case 0x30F5:
+        case 0x30F6:
+            return true;
+        default:
+            return (c >= 0x31F0 && c <= 0x31FF) || (c >= 0xFF67 && c <= 0xFF6F);
     }
 }
 
@@ -38,35 +58,10 @@ constexpr bool IsCjkUnit(char32_t c) {
 constexpr bool IsAlphabetic(char32_t c) {
     return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') ||
            (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) ||  // Latin
-           (c >= 0x370 && c <= 0x52F) ||                             // Greek, Cyrillic
-           (c >= 0xAC00 && c <= 0xD7A3) ||                           // Hangul syllables
+           (c >= 0x370 && c <= 0x52F) ||                           // Greek, Cyrillic
+           (c >= 0xAC00 && c <= 0xD7A3) ||                         // Hangul syllables
            (c >= 0xFF10 && c <= 0xFF19) || (c >= 0xFF21 && c <= 0xFF3A) ||
            (c >= 0xFF41 && c <= 0xFF5A);  // full-width Latin
-}
-
-template <class Emit>
-void SplitRun(std::u16string_view text, Emit emit) {
-    std::size_t wordBegin = 0;
-    bool inWord = false;
-    bool afterCjk = false;  // the word so far ends in a CJK unit and what may follow one
-    for (std::size_t at = 0; at < text.size();) {
-        const auto [c, units] = DecodeAt(text, at);
-        if (IsWhiteSpace(c)) {
-            if (inWord) emit(wordBegin, at - wordBegin);
-            inWord = false;
-        } else {
-            const bool cjk = IsCjkUnit(c);
-            const bool alphabetic = IsAlphabetic(c);
-            if (inWord && (cjk || (afterCjk && alphabetic))) emit(wordBegin, at - wordBegin);
-            if (!inWord || cjk || (afterCjk && alphabetic)) {
-                wordBegin = at;
-                inWord = true;
-            }
-            afterCjk = cjk || (afterCjk && !alphabetic);
-        }
-        at += units;
-    }
-    if (inWord) emit(wordBegin, text.size() - wordBegin);
 }
 
 struct Trimmed {
@@ -86,49 +81,127 @@ enum class Stop { None, Clause, Sentence };
 
 Stop StopAfter(char32_t c) {
     switch (c) {
-    case u'.': case u'!': case u'?': case 0x2026: case 0x3002: case 0xFF01: case 0xFF0E:
-    case 0xFF1F: case 0xFF61: case 0x037E: case 0x061F: case 0x06D4: case 0x0964: case 0x0965:
-        return Stop::Sentence;
-    case u',': case u';': case u':': case 0x3001: case 0xFF0C: case 0xFF1A: case 0xFF1B:
-    case 0xFF64: case 0x060C: case 0x061B:
-        return Stop::Clause;
-    default:
-        return Stop::None;
+        case u'.':
+        case u'!':
+        case u'?':
+        case 0x2026:
+        case 0x3002:
+        case 0xFF01:
+        case 0xFF0E:
+        case 0xFF1F:
+        case 0xFF61:
+        case 0x037E:
+        case 0x061F:
+        case 0x06D4:
+        case 0x0964:
+        case 0x0965:
+            return Stop::Sentence;
+        case u',':
+        case u';':
+        case u':':
+        case 0x3001:
+        case 0xFF0C:
+        case 0xFF1A:
+        case 0xFF1B:
+        case 0xFF64:
+        case 0x060C:
+        case 0x061B:
+            return Stop::Clause;
+        default:
+            return Stop::None;
     }
 }
 
 constexpr bool IsClosing(char32_t c) {
     switch (c) {
-    case u'"': case u'\'': case u')': case u']': case u'}': case 0xBB: case 0x2019: case 0x201D:
-    case 0x203A: case 0x300D: case 0x300F: case 0x3011: case 0xFF09:
-        return true;
-    default:
-        return false;
+        case u'"':
+        case u'\'':
+        case u')':
+        case u']':
+        case u'}':
+        case 0xBB:
+        case 0x2019:
+        case 0x201D:
+        case 0x203A:
+        case 0x300D:
+        case 0x300F:
+        case 0x3011:
+        case 0xFF09:
+            return true;
+        default:
+            return false;
     }
 }
 
 }  // namespace
 
+void WordCursor::EnterSegment(std::size_t index) {
+    const Segment& segment = utterance_->segments[index];
+    mapped_ = segment.mapped;
+    at_ = 0;
+    afterCjk_ = false;
+    entered_ = true;
+}
+
+std::optional<Word> WordCursor::Next() {
+    const std::vector<Segment>& segments = utterance_->segments;
+    for (; segment_ < segments.size();
+         shownBase_ += segments[segment_].shown.size(), ++segment_, entered_ = false) {
+        if (!entered_) EnterSegment(segment_);
+        const Segment& segment = segments[segment_];
+        if (mapped_) {
+            if (at_ > 0) continue;
+            at_ = 1;  // read: a mapped segment is one word
+            const Trimmed shown = Trim(segment.shown);
+            const Trimmed spoken = Trim(segment.Spoken());
+            if (shown.length > 0 || spoken.length > 0)
+                return Word{shownBase_ + shown.begin, shown.length, segment_, spoken.begin,
+                            spoken.length};
+            continue;
+        }
+        // A word ends at white space, before a CJK unit, and before a letter or digit that
+        // follows one.
+        const std::u16string_view text = segment.shown;
+        std::optional<std::size_t> wordBegin;
+        while (at_ < text.size()) {
+            const auto [c, units] = DecodeAt(text, at_);
+            if (IsWhiteSpace(c)) {
+                if (wordBegin) break;
+            } else {
+                const bool cjk = IsCjkUnit(c);
+                const bool alphabetic = IsAlphabetic(c);
+                if (wordBegin && (cjk || (afterCjk_ && alphabetic))) break;
+                if (!wordBegin) wordBegin = at_;
+                afterCjk_ = cjk || (afterCjk_ && !alphabetic);
+            }
+            at_ += units;
+        }
+        if (wordBegin) {
+            const std::size_t length = at_ - *wordBegin;
+            return Word{shownBase_ + *wordBegin, length, segment_, *wordBegin, length};
+        }
+    }
+    return std::nullopt;
+}
+
 std::vector<Word> SplitWords(const Utterance& utterance) {
     std::vector<Word> words;
-    std::size_t segmentBegin = 0;
-    for (std::size_t index = 0; index < utterance.segments.size(); ++index) {
-        const Segment& segment = utterance.segments[index];
-        if (segment.spoken != segment.shown) {
-            const Trimmed shown = Trim(segment.shown);
-            const Trimmed spoken = Trim(segment.spoken);
-            if (shown.length > 0 || spoken.length > 0) {
-                words.push_back({segmentBegin + shown.begin, shown.length, index, spoken.begin,
-                                 spoken.length});
-            }
-        } else {
-            SplitRun(segment.shown, [&](std::size_t begin, std::size_t length) {
-                words.push_back({segmentBegin + begin, length, index, begin, length});
-            });
-        }
-        segmentBegin += segment.shown.size();
-    }
+    WordCursor cursor(utterance);
+    while (const std::optional<Word> word = cursor.Next()) words.push_back(*word);
     return words;
+}
+
+bool HasWords(const Utterance& utterance) {
+    // Any letter that is not white space makes a word: found without reading a long word to
+    // its end.
+    const auto hasLetter = [](std::u16string_view text) {
+        for (std::size_t at = 0; at < text.size(); at += DecodeAt(text, at).units)
+            if (!IsWhiteSpace(DecodeAt(text, at).value)) return true;
+        return false;
+    };
+    return std::any_of(utterance.segments.begin(), utterance.segments.end(), [&](const Segment& s) {
+        return hasLetter(s.shown) || hasLetter(s.Spoken());
+    });
 }
 
 WordPace PaceWord(std::u16string_view word, int speedWpm, bool emphasized) {

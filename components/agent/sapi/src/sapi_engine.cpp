@@ -1,5 +1,7 @@
 #include "agent/sapi/sapi_engine.h"
 
+#include <new>
+
 #include "agent/sapi/viseme_mouth.h"
 #include "win32util/failure.h"
 
@@ -51,19 +53,54 @@ LRESULT SapiEngine::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
     }
 }
 
-bool SapiEngine::Speak(const core::Utterance& utterance, const core::VoiceChoice& voice,
+bool SapiEngine::Speak(core::SharedUtterance utterance, const core::VoiceChoice& voice,
                        core::EngineListener& listener) {
     Stop();
     if (stalled_ || !EnsureVoice() || !ChooseVoice(voice)) return false;
-    SpeechXml xml(utterance);
-    unsigned long stream = 0;
-    if (!voice_->Speak(xml.Text(), stream)) return false;
-    stream_ = stream;
-    xml_.emplace(std::move(xml));
+    utterance_ = std::move(utterance);
+    try {
+        if (!SpeakPart(XmlPosition{})) {
+            Forget();
+            return false;
+        }
+    } catch (...) {
+        Forget();
+        throw;
+    }
     listener_ = &listener;
+    const unsigned long stream = *stream_;
     stallTimer_ =
         scheduler_.RunAfter(kFirstEventBoundMs, [this, stream] { OnNoEventInTime(stream); });
     return true;
+}
+
+bool SapiEngine::SpeakPart(XmlPosition from) {
+    xml_.reset();  // the last part goes before the next is made
+    stream_.reset();
+    xml_.emplace(*utterance_, from, kPartUnits);
+    unsigned long stream = 0;
+    if (!voice_->Speak(xml_->Text(), stream)) return false;
+    stream_ = stream;
+    return true;
+}
+
+// The voice has spoken a part: the next one, or the end of the utterance. A part that cannot
+// be made or spoken ends the utterance there, as if it had been spoken.
+void SapiEngine::OnPartSpoken() {
+    const std::optional<XmlPosition> next = xml_->Next();
+    bool speaking = false;
+    if (next) {
+        try {
+            speaking = SpeakPart(*next);
+        } catch (const std::bad_alloc&) {
+            speaking = false;
+        }
+    }
+    if (speaking) return;
+    voice_->Purge();
+    core::EngineListener& listener = *listener_;
+    Forget();
+    listener.OnFinished();
 }
 
 void SapiEngine::Stop() {
@@ -131,12 +168,9 @@ void SapiEngine::OnVoiceEvent(const VoiceEvent& event) {
             givesVisemes_ = true;
             listener_->OnMouth(MouthForViseme(event.viseme));
             break;
-        case VoiceEvent::Kind::StreamEnd: {
-            core::EngineListener& listener = *listener_;
-            Forget();
-            listener.OnFinished();
+        case VoiceEvent::Kind::StreamEnd:
+            OnPartSpoken();
             break;
-        }
     }
 }
 
@@ -158,6 +192,7 @@ void SapiEngine::Forget() {
     CancelStallTimer();
     stream_.reset();
     xml_.reset();
+    utterance_.reset();
     listener_ = nullptr;
 }
 

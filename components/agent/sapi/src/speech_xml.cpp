@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "agent/core/speech_tags.h"
@@ -75,6 +76,31 @@ bool AllowedInXml(std::u16string_view text, std::size_t i) {
     return true;
 }
 
+bool EndsSentence(char16_t c) {
+    return c == u'.' || c == u'!' || c == u'?' || c == 0x2026 || c == 0x3002 || c == 0xFF01 ||
+           c == 0xFF0E || c == 0xFF1F;
+}
+
+// Where a part that may run from `begin` to at most `limit` of the text ends (see the
+// constructor): after a sentence and its white space, else after white space, searched in the
+// last half; else at the limit, moved back off a surrogate pair.
+std::size_t CutPoint(std::u16string_view text, std::size_t begin, std::size_t limit) {
+    const std::size_t earliest = begin + (limit - begin) / 2;
+    std::size_t afterSpace = 0;
+    for (std::size_t end = limit; end > earliest && end > begin + 1; --end) {
+        if (!IsSpace(text[end - 1]) || (end < text.size() && IsSpace(text[end]))) continue;
+        std::size_t wordEnd = end - 1;
+        while (wordEnd > begin && IsSpace(text[wordEnd - 1])) --wordEnd;
+        if (wordEnd > begin && EndsSentence(text[wordEnd - 1])) return end;
+        if (afterSpace == 0) afterSpace = end;
+    }
+    if (afterSpace != 0) return afterSpace;
+    if (IsHighSurrogate(text[limit - 1]) && limit < text.size() && IsLowSurrogate(text[limit]) &&
+        limit - 1 > begin)
+        return limit - 1;
+    return limit;
+}
+
 }  // namespace
 
 int RateForSpeed(int wordsPerMinute) {
@@ -98,34 +124,60 @@ int VolumeLevel(int volume) {
     return static_cast<int>(std::lround(v * 100.0 / core::kMaxVolume));
 }
 
-SpeechXml::SpeechXml(const core::Utterance& utterance) {
-    std::size_t shownBegin = 0;
-    for (const core::Segment& segment : utterance.segments) {
-        if (segment.pauseBeforeMs > 0) {
-            AppendTag(xml_, u"silence", u"msec", segment.pauseBeforeMs);
-        }
-        AppendProsody(segment.prosody);
+SpeechXml::SpeechXml(const core::Utterance& utterance)
+    : SpeechXml(utterance, XmlPosition{}, std::numeric_limits<std::size_t>::max()) {}
 
-        std::optional<ShownRange> mappedTo;
-        if (segment.spoken != segment.shown) {
-            mappedTo = ShownRange{shownBegin, segment.shown.size()};
+SpeechXml::SpeechXml(const core::Utterance& utterance, XmlPosition from, std::size_t maxUnits) {
+    const std::vector<core::Segment>& segments = utterance.segments;
+    std::size_t budget = std::max<std::size_t>(maxUnits, 1);
+    std::size_t shownBegin = from.segmentShownBegin;
+    for (std::size_t index = from.segment; index < segments.size(); ++index) {
+        const core::Segment& segment = segments[index];
+        const std::size_t begin = index == from.segment ? from.offset : 0;
+        const std::size_t size = segment.Spoken().size();
+        const bool mapped = segment.mapped;
+        const bool somethingWritten = !runs_.empty() || !xml_.empty();
+        if (budget == 0 || (somethingWritten && mapped && size > budget)) {
+            next_ = XmlPosition{index, begin, shownBegin};
+            return;
         }
-        const std::u16string_view spoken = segment.spoken;
-        const auto space = [](char16_t c) { return IsSpace(c); };
-        const auto wordBegin = std::find_if_not(spoken.begin(), spoken.end(), space);
-        if (segment.emphasis && wordBegin != spoken.end()) {
-            const std::size_t begin = std::size_t(wordBegin - spoken.begin());
-            const std::size_t end =
-                std::size_t(std::find_if(wordBegin, spoken.end(), space) - spoken.begin());
-            AppendText(spoken.substr(0, begin), shownBegin, mappedTo);
-            xml_ += u"<emph>";
-            AppendText(spoken.substr(begin, end - begin), shownBegin + begin, mappedTo);
-            xml_ += u"</emph>";
-            AppendText(spoken.substr(end), shownBegin + end, mappedTo);
-        } else {
-            AppendText(spoken, shownBegin, mappedTo);
+        std::size_t end = size;
+        if (!mapped && size - begin > budget)
+            end = CutPoint(segment.Spoken(), begin, begin + budget);
+        AppendSegment(segment, begin, end, shownBegin, mapped);
+        if (end < size) {
+            next_ = XmlPosition{index, end, shownBegin};
+            return;
         }
+        budget -= std::min(budget, size - begin);
         shownBegin += segment.shown.size();
+    }
+}
+
+void SpeechXml::AppendSegment(const core::Segment& segment, std::size_t begin, std::size_t end,
+                              std::size_t shownBegin, bool mapped) {
+    const bool atStart = begin == 0;
+    if (atStart && segment.pauseBeforeMs > 0) {
+        AppendTag(xml_, u"silence", u"msec", segment.pauseBeforeMs);
+    }
+    AppendProsody(segment.prosody);
+
+    std::optional<ShownRange> mappedTo;
+    if (mapped) mappedTo = ShownRange{shownBegin, segment.shown.size()};
+    const std::u16string_view spoken = segment.Spoken().substr(0, end);
+    const auto space = [](char16_t c) { return IsSpace(c); };
+    const auto wordBegin = std::find_if_not(spoken.begin(), spoken.end(), space);
+    if (atStart && segment.emphasis && wordBegin != spoken.end()) {
+        const std::size_t wordStart = std::size_t(wordBegin - spoken.begin());
+        const std::size_t wordEnd =
+            std::size_t(std::find_if(wordBegin, spoken.end(), space) - spoken.begin());
+        AppendText(spoken.substr(0, wordStart), shownBegin, mappedTo);
+        xml_ += u"<emph>";
+        AppendText(spoken.substr(wordStart, wordEnd - wordStart), shownBegin + wordStart, mappedTo);
+        xml_ += u"</emph>";
+        AppendText(spoken.substr(wordEnd), shownBegin + wordEnd, mappedTo);
+    } else {
+        AppendText(spoken.substr(begin), shownBegin + begin, mappedTo);
     }
 }
 

@@ -191,9 +191,19 @@ int BalloonWindow::Measure(std::u16string_view run) const {
     return size.cx;
 }
 
-void BalloonWindow::Open(std::u16string text, const Rect& character, Point target, unsigned dpi) {
+void BalloonWindow::Open(core::SharedUtterance utterance, const Rect& character, Point target,
+                         unsigned dpi) {
     SetDpi(dpi);
-    text_ = std::move(text);
+    pages_.reset();
+    utterance_ = std::move(utterance);
+    // A long text is shown from where it already is, not copied once more.
+    std::u16string().swap(joined_);
+    if (utterance_->segments.size() == 1) {
+        text_ = utterance_->segments.front().shown;
+    } else {
+        joined_ = utterance_->ShownText();
+        text_ = joined_;
+    }
     rightToLeft_ = StartsRightToLeft(text_);
     wordBegin_.reset();
     wordLength_ = 0;
@@ -228,7 +238,10 @@ void BalloonWindow::Follow(const Rect& character, Point target, unsigned dpi) {
 void BalloonWindow::Close() {
     if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
     pages_.reset();
-    text_.clear();
+    // A long text's memory goes now, not at the next one.
+    text_ = {};
+    std::u16string().swap(joined_);
+    utterance_.reset();
     wordBegin_.reset();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <agent/agent_testing.h>
+#include <agent/core/speech_engine.h>
 #include <windows.h>
 
 #include <cstddef>
@@ -33,8 +34,9 @@ public:
     BalloonWindow(const BalloonWindow&) = delete;
     BalloonWindow& operator=(const BalloonWindow&) = delete;
 
-    // Shows the first page of the text beside the character; target: where the tail points.
-    void Open(std::u16string text, const Rect& character, Point target, unsigned dpi);
+    // Shows the first page of the utterance's shown text beside the character; target: where
+    // the tail points. The balloon keeps the utterance until it closes.
+    void Open(core::SharedUtterance utterance, const Rect& character, Point target, unsigned dpi);
     // Marks the word now spoken, turning the page when it is not on this one.
     void ShowWord(std::size_t begin, std::size_t length);
     // The character moved: the balloon goes with it.
@@ -52,7 +54,11 @@ private:
     HWND hwnd_ = nullptr;
     UniqueWindow window_;
 
-    std::u16string text_;
+    core::SharedUtterance utterance_;
+    // The shown text: the one segment's own text when the utterance has one segment (the
+    // usual case: tags first, then the text), else joined into joined_.
+    std::u16string joined_;
+    std::u16string_view text_;
     std::optional<PagedText> pages_;  // views text_
     bool rightToLeft_ = false;
     std::optional<std::size_t> wordBegin_;

@@ -3,6 +3,7 @@
 #include <agent/intl/language_texts.h>
 
 #include <array>
+#include <new>
 
 #include "portable/image_scale.h"
 
@@ -100,8 +101,16 @@ void CharacterImpl::Hide() {
 }
 
 void CharacterImpl::Speak(std::wstring_view text) {
-    context_.Trace(TraceLine("request", "Speak", ToU16(id_)).Text(ToU16(text)));
-    queue_.Speak(ToU16(text));
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    const std::u16string_view utf16(reinterpret_cast<const char16_t*>(text.data()), text.size());
+    context_.Trace(TraceLine("request", "Speak", ToU16(id_)).Excerpt(utf16));
+    std::u16string copy;
+    try {
+        copy.assign(utf16);
+    } catch (const std::bad_alloc&) {
+        // Too big to keep: the request still comes, says nothing and ends with its BalloonHide.
+    }
+    queue_.Speak(std::move(copy));
 }
 
 void CharacterImpl::Stop() {
@@ -175,10 +184,9 @@ void CharacterImpl::BeginHide() {
     });
 }
 
-void CharacterImpl::BeginSpeak(const core::Utterance& utterance) {
-    utterance_ = utterance;
-    balloon_.Open(utterance_.ShownText(), window_.ScreenRect(), window_.BalloonTarget(),
-                  window_.Dpi());
+void CharacterImpl::BeginSpeak(core::SharedUtterance utterance) {
+    utterance_ = std::move(utterance);
+    balloon_.Open(utterance_, window_.ScreenRect(), window_.BalloonTarget(), window_.Dpi());
     if (window_.Visible()) animator_.StartSpeaking();
     if (sapi_ && !pacedFromNowOn_) {
         if (sapi_->Speak(utterance_, Voice(), *this)) {
@@ -206,6 +214,7 @@ void CharacterImpl::UsePacedFromNowOn(std::u16string_view why) {
 void CharacterImpl::StopSpeech() {
     if (speaking_) speaking_->Stop();
     speaking_ = nullptr;
+    utterance_.reset();
     if (mouthStep_) context_.Scheduler().Cancel(*mouthStep_);
     mouthStep_.reset();
 }

@@ -73,7 +73,7 @@ public:
 private:
     void BeginShow() override;
     void BeginHide() override;
-    void BeginSpeak(const core::Utterance& utterance) override;
+    void BeginSpeak(core::SharedUtterance utterance) override;
     void CloseBalloon() override;
     void CancelCurrent() override;
     void HideAtOnce() override;
@@ -110,7 +110,7 @@ private:
     std::unique_ptr<sapi::SapiEngine> sapi_;  // null when the Control is silent
     core::SpeechEngine* speaking_ = nullptr;
     bool pacedFromNowOn_ = false;
-    core::Utterance utterance_;
+    core::SharedUtterance utterance_;  // while it is spoken
     std::optional<core::Scheduler::Token> mouthStep_;
     long languageId_ = 1033;
     std::wstring ttsModeId_;

@@ -11,8 +11,8 @@ namespace {
 
 constexpr DWORD kExStyle = WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
 
-int MouthKey(int frame, std::optional<core::Mouth> mouth) {
-    return frame * (core::kMouthCount + 1) + (mouth ? static_cast<int>(*mouth) + 1 : 0);
+int MouthNumber(std::optional<core::Mouth> mouth) {
+    return mouth ? static_cast<int>(*mouth) + 1 : 0;
 }
 
 }  // namespace
@@ -172,23 +172,22 @@ void CharacterWindow::OnDpiChanged(unsigned dpi, const RECT& suggested) {
 
 void CharacterWindow::SetDpi(unsigned dpi) {
     if (dpi == 0) dpi = 96;
-    if (dpi == dpi_ && !drawn_.empty()) return;
     dpi_ = dpi;
     size_ = {ScaleForDpi(character_.width, dpi), ScaleForDpi(character_.height, dpi)};
-    drawn_.clear();
 }
 
 const std::vector<std::uint8_t>& CharacterWindow::Pixels(int frame,
                                                          std::optional<core::Mouth> mouth) {
     const auto& original = character_.frames[static_cast<std::size_t>(frame)].bgra;
     if (!mouth && dpi_ == 96) return original;
-    const int key = MouthKey(frame, mouth);
-    if (const auto found = drawn_.find(key); found != drawn_.end()) return found->second;
-    std::vector<std::uint8_t> pixels = original;
-    if (mouth) format::PasteMouth(character_, *mouth, pixels);
-    if (dpi_ != 96)
-        pixels = ScaleBgra(pixels, character_.width, character_.height, size_.width, size_.height);
-    return drawn_.emplace(key, std::move(pixels)).first->second;
+    return drawn_.Get({dpi_, frame, MouthNumber(mouth)}, [&] {
+        std::vector<std::uint8_t> pixels = original;
+        if (mouth) format::PasteMouth(character_, *mouth, pixels);
+        if (dpi_ != 96)
+            pixels =
+                ScaleBgra(pixels, character_.width, character_.height, size_.width, size_.height);
+        return pixels;
+    });
 }
 
 void CharacterWindow::Draw() {

@@ -7,12 +7,12 @@
 #include <agent/format/character_file.h>
 #include <windows.h>
 
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "portable/animator.h"
+#include "portable/frame_cache.h"
 #include "portable/placement.h"
 #include "win_util.h"
 
@@ -32,6 +32,8 @@ class CharacterWindow final : public FrameSink {
 public:
     static constexpr const wchar_t* kClassName = testing::kCharacterWindowClass;
     static constexpr UINT kHideCommand = testing::kHideCommand;
+    // Enough for every frame and mouth of a typical character at 150%, a few at 500%.
+    static constexpr std::size_t kFrameCacheBytes = 24u << 20;
 
     // The data must outlive the window. The window is owned by `owner` (the program's window,
     // may be null): an owned window is never taken for a window the user reads in.
@@ -80,8 +82,8 @@ private:
 
     int frame_ = 0;
     std::optional<core::Mouth> mouth_;
-    // Frames as drawn at the current DPI, with their mouths, made when first needed.
-    std::map<int, std::vector<std::uint8_t>> drawn_;
+    // Frames as drawn at a DPI other than 96 or with a mouth, made when first needed.
+    FrameCache drawn_{kFrameCacheBytes};
 
     UniqueBitmap surface_;  // before the DC, so that the DC lets go of it first
     UniqueDc memoryDc_;

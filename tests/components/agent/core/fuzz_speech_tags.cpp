@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const Word& word : SplitWords(utterance)) {
         require(word.shownBegin >= previousEnd && word.segment < utterance.segments.size());
         previousEnd = word.shownBegin + word.shownLength;
-        const std::size_t spokenSize = utterance.segments[word.segment].spoken.size();
+        const std::size_t spokenSize = utterance.segments[word.segment].Spoken().size();
         require(previousEnd <= shownSize && word.spokenBegin + word.spokenLength <= spokenSize);
     }
     for (const Segment& s : utterance.segments) PaceWord(s.shown, s.prosody.speedWpm, s.emphasis);

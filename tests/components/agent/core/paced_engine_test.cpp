@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -38,7 +39,8 @@ protected:
         return std::count_if(events.begin(), events.end(), [&](auto& e) { return e.kind == kind; });
     }
     bool Say(std::u16string_view tagged) {
-        return engine.Speak(ParseSpeechTags(tagged), VoiceChoice{}, *this);
+        return engine.Speak(std::make_shared<const Utterance>(ParseSpeechTags(tagged)),
+                            VoiceChoice{}, *this);
     }
     void SpeakToEnd(std::u16string_view tagged) {
         Say(tagged);
@@ -52,16 +54,24 @@ protected:
 };
 
 TEST_F(PacedEngineTest, PacesEveryWordWithAMouthThatMovesWithinIt) {
-    const std::u16string text = u"\\Pau=300\\Good morning, \\Spd=250\\friend. \\Emp\\日本 😀! "
-                                u"a\\Pau=400\\ \\Map=\"psst\"=\"\"\\ b";
+    const std::u16string text =
+        u"\\Pau=300\\Good morning, \\Spd=250\\friend. \\Emp\\日本 😀! "
+        u"a\\Pau=400\\ \\Map=\"psst\"=\"\"\\ b";
     // What PaceWord must be given: the shown word, or the spoken one when nothing is shown. A
     // pause before a segment without words waits for the next word; stress marks one word.
     const struct {
         std::u16string text;
         int wpm = 250, pauseBeforeMs = 0;
         bool stressed = false;
-    } paced[] = {{u"Good", 127, 300}, {u"morning,", 127}, {u"friend."}, {u"日", 250, 0, true},
-                 {u"本"}, {u"😀!"}, {u"a"}, {u"psst", 250, 400}, {u"b"}};
+    } paced[] = {{u"Good", 127, 300},
+                 {u"morning,", 127},
+                 {u"friend."},
+                 {u"日", 250, 0, true},
+                 {u"本"},
+                 {u"😀!"},
+                 {u"a"},
+                 {u"psst", 250, 400},
+                 {u"b"}};
     Say(text);
     EXPECT_TRUE(events.empty()) << "nothing may reach the listener inside Speak";
     clock.AdvanceBy(10 * 60'000);
@@ -106,10 +116,33 @@ TEST_F(PacedEngineTest, ANewSpeakOrTheEnginesEndSilenceTheOldUtterance) {
     EXPECT_EQ(Count(Event::kFinished), 1u);
     {
         PacedEngine doomed{clock};
-        doomed.Speak(ParseSpeechTags(u"one two"), VoiceChoice{}, *this);
+        doomed.Speak(std::make_shared<const Utterance>(ParseSpeechTags(u"one two")), {}, *this);
         clock.AdvanceBy(50);
     }
     EXPECT_EQ(clock.PendingCount(), 0u) << "a destroyed engine leaves no call behind";
+}
+
+// Words are found as they are reached: deep into a long text with tags along the way, each
+// word still names its own place in the shown text, none is skipped and the end comes once.
+TEST_F(PacedEngineTest, ALongTextIsPacedToItsEndWithEveryWordInPlace) {
+    constexpr int kWords = 20'000;
+    std::u16string tagged;
+    std::vector<std::u16string> expected;
+    for (int i = 0; i < kWords; ++i) {
+        if (i % 997 == 0) tagged += i % 2 ? u"\\Spd=250\\" : u"\\Pau=10\\\\Spd=50\\";
+        const std::string word = "w" + std::to_string(i) + (i % 13 == 0 ? "." : "");
+        expected.emplace_back(word.begin(), word.end());
+        tagged += expected.back() + u" ";
+    }
+    const std::u16string shown = ParseSpeechTags(tagged).ShownText();
+    Say(tagged);
+    clock.AdvanceBy(1'000'000'000);
+    std::vector<std::u16string> words;
+    for (const Event& e : events)
+        if (e.kind == Event::kWord) words.push_back(shown.substr(e.begin, e.length));
+    EXPECT_EQ(words, expected);
+    EXPECT_EQ(Count(Event::kFinished), 1u);
+    EXPECT_EQ(events.back().kind, Event::kFinished);
 }
 
 TEST_F(PacedEngineTest, NothingToSayFinishesThroughTheScheduler) {

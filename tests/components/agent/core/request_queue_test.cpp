@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
 #include <random>
 #include <sstream>
 #include <string>
@@ -19,9 +20,10 @@ class Character final : public CharacterActions, public QueueEvents {
 public:
     void BeginShow() override { Note("BeginShow"); }
     void BeginHide() override { Note("BeginHide"); }
-    void BeginSpeak(const Utterance& utterance) override {
-        const std::u16string shown = utterance.ShownText();  // ASCII in these tests
+    void BeginSpeak(SharedUtterance utterance) override {
+        const std::u16string shown = utterance->ShownText();  // ASCII in these tests
         Note("BeginSpeak " + std::string(shown.begin(), shown.end()));
+        if (shown == u"Huge") throw std::bad_alloc();  // as a text too big for memory would
     }
     void CloseBalloon() override { Note("CloseBalloon"); }
     void CancelCurrent() override { Note("CancelCurrent"); }
@@ -54,15 +56,24 @@ protected:
             character.log += (character.log.empty() ? "" : " | ") + step;
             character.log += argument.empty() ? "" : " " + argument;
             character.separator = ": ";
-            if (step == "show") queue.Show();
-            else if (step == "hide") queue.Hide();
-            else if (step == "speak") queue.Speak(std::u16string(argument.begin(), argument.end()));
-            else if (step == "stop") queue.Stop();
-            else if (step == "complete") queue.Complete();
-            else if (step == "user-hide") queue.UserHid(kHideCauseUserMenu);
-            else if (step == "run") clock.RunDue();
-            else if (step == "wait") clock.AdvanceBy(std::stoll(argument));
-            else ADD_FAILURE() << "unknown step " << step;
+            if (step == "show")
+                queue.Show();
+            else if (step == "hide")
+                queue.Hide();
+            else if (step == "speak")
+                queue.Speak(std::u16string(argument.begin(), argument.end()));
+            else if (step == "stop")
+                queue.Stop();
+            else if (step == "complete")
+                queue.Complete();
+            else if (step == "user-hide")
+                queue.UserHid(kHideCauseUserMenu);
+            else if (step == "run")
+                clock.RunDue();
+            else if (step == "wait")
+                clock.AdvanceBy(std::stoll(argument));
+            else
+                ADD_FAILURE() << "unknown step " << step;
         }
         return character.log;
     }
@@ -98,6 +109,10 @@ TEST_F(RequestQueueTest, Scenarios) {
          "show | run: BeginShow | complete | speak One | speak Two | show | run: BeginSpeak One | "
          "user-hide: CancelCurrent, BalloonHide, BalloonHide, HideAtOnce, Hide 7 | run | show | "
          "run: BeginShow"},
+        {"a speak that runs out of memory fails alone and the next one runs",
+         "show | run: BeginShow | complete | speak Huge | speak Hi | "
+         "run: BeginSpeak Huge, CancelCurrent, BalloonHide, BeginSpeak Hi | complete | "
+         "wait 2000: CloseBalloon, BalloonHide"},
         {"late and doubled completions are ignored",
          "complete | show | speak Hi | run: BeginShow | complete | complete | "
          "run: BeginSpeak Hi | complete | complete | wait 2000: CloseBalloon, BalloonHide"},
@@ -116,8 +131,9 @@ TEST_F(RequestQueueTest, TheWindowSideMayCallBackFromInsideItsCalls) {
         if (what == "BeginShow") queue.Complete();
         if (what == "BalloonHide" && std::exchange(again, false)) queue.Speak(u"Again");
     };
-    const std::string script = "show | speak One | run: BeginShow, BeginSpeak One | "
-                               "stop: CancelCurrent, BalloonHide | run: BeginSpeak Again";
+    const std::string script =
+        "show | speak One | run: BeginShow, BeginSpeak One | "
+        "stop: CancelCurrent, BalloonHide | run: BeginSpeak Again";
     EXPECT_EQ(Play(script), script);
     EXPECT_TRUE(queue.IsVisible());
 }
@@ -129,13 +145,29 @@ TEST_F(RequestQueueTest, EverySpeakEndsInOneBalloonHideAndNoCallIsLeftBehind) {
     long speaks = 0;
     for (int round = 0; round < 20'000; ++round) {
         switch (random() % 9) {
-        case 0: queue.Show(); break;
-        case 1: queue.Hide(); break;
-        case 2: queue.Speak(random() % 4 == 0 ? u"" : u"Hello"); ++speaks; break;
-        case 3: if (random() % 8 == 0) queue.Stop(); break;
-        case 4: if (random() % 16 == 0) queue.UserHid(kHideCauseUserTaskbar); break;
-        case 5: case 6: queue.Complete(); break;
-        default: clock.AdvanceBy(random() % 3000); break;
+            case 0:
+                queue.Show();
+                break;
+            case 1:
+                queue.Hide();
+                break;
+            case 2:
+                queue.Speak(random() % 4 == 0 ? u"" : u"Hello");
+                ++speaks;
+                break;
+            case 3:
+                if (random() % 8 == 0) queue.Stop();
+                break;
+            case 4:
+                if (random() % 16 == 0) queue.UserHid(kHideCauseUserTaskbar);
+                break;
+            case 5:
+            case 6:
+                queue.Complete();
+                break;
+            default:
+                clock.AdvanceBy(random() % 3000);
+                break;
         }
         ASSERT_LE(character.balloonHides, speaks) << round;
     }

@@ -20,7 +20,7 @@ std::u16string Describe(const Utterance& utterance) {
         if (value != normal) out.append(text.begin(), text.end());
     };
     for (const Segment& s : utterance.segments) {
-        out += u"[" + s.shown + (s.spoken == s.shown ? u"" : u"<" + s.spoken + u">");
+        out += u"[" + s.shown + (s.mapped ? u"<" + s.mappedSpoken + u">" : u"");
         setting("spd", s.prosody.speedWpm, kNormalSpeedWpm);
         setting("pit", s.prosody.pitchHz, kNormalPitchHz);
         setting("vol", s.prosody.volume, kMaxVolume);
@@ -98,7 +98,7 @@ TEST(SpeechTags, EscapedTextIsReadAsWritten) {
     for (int round = 0; round < 3000; ++round) {
         std::u16string text(random() % 24, u' ');
         for (char16_t& c : text) c = alphabet[random() % alphabet.size()];
-        const std::vector<Segment> plain(text.empty() ? 0 : 1, Segment{text, text});
+        const std::vector<Segment> plain(text.empty() ? 0 : 1, Segment{text});
         EXPECT_EQ(ParseSpeechTags(EscapeSpeechText(text)).segments, plain) << PrintToString(text);
     }
 }

@@ -17,18 +17,21 @@ TEST(SplitWords, SplitsAnyScript) {
         std::vector<std::u16string> words;  // as shown
     } cases[] = {
         {"edges and runs of space", u"  Good  morning  ", {u"Good", u"morning"}},
-        {"other white space", u"one\ttwo\r\nthree\u00A0four\u3000five",
+        {"other white space",
+         u"one\ttwo\r\nthree\u00A0four\u3000five",
          {u"one", u"two", u"three", u"four", u"five"}},
         {"Thai with zero width spaces", u"ภาษา\u200Bไทย", {u"ภาษา", u"ไทย"}},
         {"Chinese, also beyond the BMP", u"日本𠀀𠀁", {u"日", u"本", u"𠀀", u"𠀁"}},
-        {"Japanese keeps small kana and marks", u"ちょっとコーヒー",
+        {"Japanese keeps small kana and marks",
+         u"ちょっとコーヒー",
          {u"ちょっ", u"と", u"コー", u"ヒー"}},
         {"sentence mark stays with its ideograph", u"私です。", {u"私", u"で", u"す。"}},
         {"Latin around ideographs", u"ABC漢字def", {u"ABC", u"漢", u"字", u"def"}},
         {"emoji are never split", u"😀 👍🏽 a😀b", {u"😀", u"👍🏽", u"a😀b"}},
         {"lone surrogate", u"a\xD800 b", {u"a\xD800", u"b"}},
         {"a word cut by a tag", u"Hel\\Spd=200\\lo you", {u"Hel", u"lo", u"you"}},
-        {"map is one word", u"Say \\Map=\"United Nations\"=\" the UN \"\\ now",
+        {"map is one word",
+         u"Say \\Map=\"United Nations\"=\" the UN \"\\ now",
          {u"Say", u"the UN", u"now"}},
     };
     for (const auto& c : cases) {
@@ -39,6 +42,18 @@ TEST(SplitWords, SplitsAnyScript) {
             words.push_back(shown.substr(w.shownBegin, w.shownLength));
         }
         EXPECT_EQ(words, c.words) << c.name;
+    }
+}
+
+// HasWords answers without splitting; it must agree with the split on what has a word.
+TEST(HasWords, AgreesWithTheSplit) {
+    for (const std::u16string tagged :
+         {u"", u" \t\r\n\u3000\u200B", u"\\Pau=500\\ \\Spd=90\\", u"\\Map=\" \"=\"\"\\",
+          u"\\Map=\"psst\"=\"\"\\", u"\\Map=\"\"=\"x\"\\", u"  a", u"\U0001F600", u"\xD800",
+          u"\\Spd=90\\ \\Pit=200\\ b"}) {
+        const Utterance utterance = ParseSpeechTags(tagged);
+        EXPECT_EQ(HasWords(utterance), !SplitWords(utterance).empty())
+            << ::testing::PrintToString(tagged);
     }
 }
 

@@ -87,9 +87,9 @@ protected:
     bool Say(std::u16string_view tagged, core::VoiceChoice choice = {},
              RecordingListener* to = nullptr) {
         RecordingListener& heard = to ? *to : listener;
-        const core::Utterance utterance = core::ParseSpeechTags(tagged);
-        heard.shown = utterance.ShownText();
-        return engine.Speak(utterance, choice, heard);
+        auto utterance = std::make_shared<const core::Utterance>(core::ParseSpeechTags(tagged));
+        heard.shown = utterance->ShownText();
+        return engine.Speak(std::move(utterance), choice, heard);
     }
     // The word SAPI would report for `xmlWord` in the last XML.
     VoiceEvent WordEvent(std::u16string_view xmlWord) const {
@@ -107,10 +107,10 @@ protected:
     core::ManualScheduler scheduler;
     FakeVoice* voice = nullptr;  // made at the first Speak
     SapiEngine engine{scheduler, [this] {
-        auto made = std::make_unique<FakeVoice>();
-        voice = made.get();
-        return made;
-    }};
+                          auto made = std::make_unique<FakeVoice>();
+                          voice = made.get();
+                          return made;
+                      }};
     RecordingListener listener;
 };
 
@@ -156,12 +156,48 @@ TEST_F(SapiEngineTest, StopOrANewUtteranceSilencesTheOldOneAndDropsItsLaterEvent
     ASSERT_TRUE(Say(u"two three"));
     EXPECT_EQ(voice->purges, 2);
     // The old utterance's last events arrive after the new one started.
-    Send({{Kind::Viseme, oldWord.stream, 0, 0, 2}, oldWord,
-          {Kind::StreamEnd, oldWord.stream, 0, 0, 0}, WordEvent(u"three"), Event(Kind::StreamEnd)});
+    Send({{Kind::Viseme, oldWord.stream, 0, 0, 2},
+          oldWord,
+          {Kind::StreamEnd, oldWord.stream, 0, 0, 0},
+          WordEvent(u"three"),
+          Event(Kind::StreamEnd)});
     EXPECT_TRUE(first.HeardNothing());
     EXPECT_TRUE(listener.mouths.empty());
     EXPECT_EQ(listener.words, Words{u"three"});
     EXPECT_EQ(listener.finished, 1);
+}
+
+// A long text of ampersands and words goes to the voice a part at a time: the next part when
+// the last has been spoken, each part's words naming their place in the whole text, one end.
+TEST_F(SapiEngineTest, ALongTextIsGivenToTheVoiceAPartAtATime) {
+    std::u16string text;
+    for (int i = 0; text.size() < 3 * SapiEngine::kPartUnits; ++i) {
+        const std::string number = std::to_string(i);  // each word once
+        text += u'w';
+        text.append(number.begin(), number.end());
+        text += u" &&&& ";
+    }
+    ASSERT_TRUE(Say(text));
+    std::size_t parts = 0;
+    while (listener.finished == 0 && parts < 10) {
+        ASSERT_EQ(voice->spoken.size(), ++parts);
+        const std::u16string& xml = voice->spoken.back();
+        // No part holds more than its share of text, its escapes and their bookmarks.
+        EXPECT_LT(xml.size(), SapiEngine::kPartUnits * 30);
+        const std::size_t at = xml.find(u'w');  // the first word: tags hold no "w"
+        ASSERT_NE(at, std::u16string::npos);
+        const std::size_t end = xml.find(u' ', at);
+        ASSERT_NE(end, std::u16string::npos);
+        const std::u16string word = xml.substr(at, end - at);
+        Send({Event(Kind::StreamStart), {Kind::Word, voice->lastStream, at, word.size(), 0}});
+        ASSERT_FALSE(listener.words.empty());
+        EXPECT_EQ(listener.words.back(), word) << "part " << parts;
+        EXPECT_EQ(listener.finished, 0);
+        Send({Event(Kind::StreamEnd)});
+    }
+    EXPECT_GE(parts, 3u);
+    EXPECT_EQ(listener.finished, 1);
+    EXPECT_EQ(voice->spoken.size(), parts) << "nothing is spoken after the end";
 }
 
 TEST_F(SapiEngineTest, AListenerMayStopFromItsCallbacks) {
@@ -202,7 +238,10 @@ TEST_F(SapiEngineTest, FailuresStartNothing) {
         });
         failing.SetStallHandler([&] { ADD_FAILURE() << "stall after " << failure; });
         for (int attempt = 0; attempt < 2; ++attempt) {
-            EXPECT_FALSE(failing.Speak(core::ParseSpeechTags(u"Hi"), {}, listener)) << failure;
+            EXPECT_FALSE(
+                failing.Speak(std::make_shared<const core::Utterance>(core::ParseSpeechTags(u"Hi")),
+                              {}, listener))
+                << failure;
         }
         scheduler.AdvanceBy(SapiEngine::kFirstEventBoundMs * 2);
         PumpMessages();

@@ -45,9 +45,15 @@ TEST(SpeechXmlText, TaggedTextBecomesSapiXml) {
          kNormal + u"a &amp;" + kMark + u" b &lt;" + kMark + u" c &gt;" + kMark + u" d \"q\" 'a'"},
         {"map speaks the spoken text", u"\\Map=\"ten & six\"=\"10&6\"\\!",
          kNormal + u"ten &amp;" + kMark + u" six!"},
-        {"characters XML forbids become spaces", u"a\x01" u"b\x1F" u"c\tx\r\ny\xFFFE\xFFFF",
+        {"characters XML forbids become spaces",
+         u"a\x01"
+         u"b\x1F"
+         u"c\tx\r\ny\xFFFE\xFFFF",
          kNormal + u"a b c\tx\r\ny  "},
-        {"lone surrogates become spaces", u"\xD83Dx\xDE00" u"y", kNormal + u" x y"},
+        {"lone surrogates become spaces",
+         u"\xD83Dx\xDE00"
+         u"y",
+         kNormal + u" x y"},
         {"empty", u"", u""},
     };
     for (const auto& c : cases) {
@@ -139,6 +145,96 @@ TEST(SpeechXmlWords, SpokenWordsUnderAMapNameItsShownText) {
         if (!c.shownWord.empty()) expected = ShownRange{shownAt, c.shownWord.size()};
         EXPECT_EQ(range, expected) << PrintToString(c.spokenWord);
     }
+}
+
+// The decoded text of each part of an utterance cut into parts of at most maxUnits.
+std::vector<std::u16string> PartsOf(const core::Utterance& utterance, std::size_t maxUnits) {
+    std::vector<std::u16string> parts;
+    std::optional<XmlPosition> from = XmlPosition{};
+    while (from) {
+        const SpeechXml part(utterance, *from, maxUnits);
+        std::u16string decoded;
+        for (const XmlChar& x : ReadXml(part.Text())) decoded += x.c;
+        parts.push_back(decoded);
+        from = part.Next();
+        if (parts.size() > 1000) break;  // a part that does not advance
+    }
+    return parts;
+}
+
+TEST(SpeechXmlParts, ALongTextIsCutAfterASentenceOrASpaceNeverInsideALetter) {
+    const struct {
+        const char* name;
+        std::u16string tagged;
+        std::size_t maxUnits;
+        std::vector<std::u16string> parts;
+    } cases[] = {
+        {"after a sentence in the last half",
+         u"One two three. Four five six seven.",
+         20,
+         {u"One two three. ", u"Four five six seven."}},
+        {"else after white space", u"aaaa bbbb cccc dddd", 12, {u"aaaa bbbb ", u"cccc dddd"}},
+        {"else at the limit", u"abcdefghij", 4, {u"abcd", u"efgh", u"ij"}},
+        {"never inside a surrogate pair", u"abc\U0001F600def", 4, {u"abc", u"\U0001F600de", u"f"}},
+        {"a map is never split",
+         u"a \\Map=\"many spoken words\"=\"x\"\\ b",
+         5,
+         {u"a ", u"many spoken words", u" b"}},
+        {"across segments", u"ab\\Spd=200\\cd\\Pit=300\\ef", 3, {u"abc", u"def"}},
+        {"short texts are one part", u"Tom & Jerry", 100, {u"Tom & Jerry"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PartsOf(ParseSpeechTags(c.tagged), c.maxUnits), c.parts) << c.name;
+    }
+}
+
+TEST(SpeechXmlParts, AShortTextInOnePartIsTheWholeText) {
+    for (const std::u16string tagged :
+         {u"\\Pau=300\\\\Emp\\Hi & <bye> \\Spd=200\\now", u"\\Map=\"ten & six\"=\"10&6\"\\!",
+          u"a\x01"
+          u"b\xD83D",
+          u""}) {
+        const core::Utterance utterance = ParseSpeechTags(tagged);
+        const SpeechXml part(utterance, XmlPosition{}, 64);
+        EXPECT_EQ(part.Text(), SpeechXml(utterance).Text()) << PrintToString(tagged);
+        EXPECT_FALSE(part.Next().has_value());
+    }
+}
+
+// Cut into many parts, a long text is still said whole and in order, each part starts with
+// the voice's settings, and every character maps back to its place in the whole text from
+// inside its own part, however the engine counts.
+TEST(SpeechXmlParts, PartsTogetherSayEverythingAndEachCharacterMapsBack) {
+    std::u16string tagged = u"\\Emp\\First ";
+    for (int i = 0; i < 3000; ++i) {
+        tagged += i % 5 == 0 ? u"R&D <x> && " : u"word. ";
+        if (i % 400 == 0) tagged += u"\\Spd=200\\\\Pau=100\\";
+        if (i % 700 == 0) tagged += u"averyveryverylongwordwithoutanyspaceatallthatmustbecut ";
+    }
+    const core::Utterance utterance = ParseSpeechTags(tagged);
+    const std::u16string shown = utterance.ShownText();
+    constexpr std::size_t kMaxUnits = 37;
+    std::size_t at = 0;  // where the next part's text is in the shown text
+    std::size_t parts = 0;
+    std::optional<XmlPosition> from = XmlPosition{};
+    while (from && parts <= shown.size()) {
+        const SpeechXml part(utterance, *from, kMaxUnits);
+        ++parts;
+        const std::vector<XmlChar> chars = ReadXml(part.Text());
+        ASSERT_LE(chars.size(), kMaxUnits) << "part " << parts;
+        ASSERT_FALSE(chars.empty()) << "part " << parts;
+        EXPECT_LT(part.Text().find(u"<rate"), chars.front().xmlPosition)
+            << "part " << parts << " sets the speed before its text";
+        for (const XmlChar& x : chars) {
+            ASSERT_EQ(x.c, shown[at]) << "at " << at;
+            ASSERT_EQ(part.ShownWord(x.xmlPosition, x.xmlLength), (ShownRange{at, 1})) << at;
+            ASSERT_EQ(part.ShownWord(x.fragmentPosition, 1), (ShownRange{at, 1})) << at;
+            ++at;
+        }
+        from = part.Next();
+    }
+    EXPECT_EQ(at, shown.size()) << "the parts together say the whole text";
+    EXPECT_GE(parts, shown.size() / kMaxUnits);
 }
 
 TEST(SpeechXmlWords, ReportsOutsideTheTextGiveNothingOrStayInside) {

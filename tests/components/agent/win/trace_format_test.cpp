@@ -39,5 +39,27 @@ TEST(TraceFormatTest, LinesJoinTheirPartsAndNoLineBreakOfAnyKindSurvivesInThem) 
         EXPECT_EQ(line.find(breaker), std::string::npos) << "breaker found";
 }
 
+// The text read aloud may be megabytes long: the trace keeps its start and its length.
+TEST(TraceFormatTest, LongTextsAreCutToTheirStartAndLength) {
+    const std::u16string a200(kTraceTextLimit, u'a');
+    const std::string quoted200 = '"' + std::string(kTraceTextLimit, 'a') + '"';
+    const struct {
+        const char* name;
+        std::u16string text;
+        std::string line;
+    } cases[] = {
+        {"short: whole", u"Hello", R"(request Speak Merlin "Hello")"},
+        {"at the limit: whole", a200, "request Speak Merlin " + quoted200},
+        {"one more: start and length", a200 + u"b", "request Speak Merlin " + quoted200 + " 201"},
+        {"a pair at the limit is not split", a200.substr(1) + u"😀",
+         "request Speak Merlin \"" + std::string(kTraceTextLimit - 1, 'a') + "\" 201"},
+        {"megabytes", std::u16string(4u << 20, u'&'),
+         "request Speak Merlin \"" + std::string(kTraceTextLimit, '&') + "\" 4194304"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TraceLine("request", "Speak", u"Merlin").Excerpt(c.text).str(), c.line) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace agent::win

@@ -98,8 +98,9 @@ LaidLine LayoutLine(std::u16string_view text, std::size_t begin, int maxWidth,
     std::size_t i = begin + 1;
     const std::size_t limit = std::min(size, begin + kMaxLineChars);
     while (true) {
-        // Next break opportunity or line end.
-        while (i < size && !IsLineEnd(text[i]) && !MayBreakBefore(text, i)) ++i;
+        // Next break opportunity or line end; past the longest line nothing fits, so a text
+        // without breaks is not scanned to its end for every line.
+        while (i < size && i <= limit && !IsLineEnd(text[i]) && !MayBreakBefore(text, i)) ++i;
         const bool forced = i >= size || IsLineEnd(text[i]);
         const std::size_t visibleEnd = TrimTrailingSpace(text, begin, i);
         const bool fits = i <= limit && measure(text.substr(begin, visibleEnd - begin)) <= maxWidth;

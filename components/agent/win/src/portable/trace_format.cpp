@@ -114,6 +114,14 @@ TraceLine& TraceLine::Text(std::u16string_view text) {
     return *this;
 }
 
+TraceLine& TraceLine::Excerpt(std::u16string_view text) {
+    if (text.size() <= kTraceTextLimit) return Text(text);
+    std::size_t length = kTraceTextLimit;
+    if (IsHighSurrogate(text[length - 1]) && IsLowSurrogate(text[length])) --length;
+    Text(text.substr(0, length));
+    return Number(static_cast<long long>(text.size()));
+}
+
 TraceLine& TraceLine::Number(long long value) {
     line_.append(" ").append(std::to_string(value));
     return *this;

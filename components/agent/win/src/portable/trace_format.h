@@ -3,10 +3,13 @@
 // describes it.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace agent::win {
+
+inline constexpr std::size_t kTraceTextLimit = 200;
 
 // Builds one trace line: "<kind> <name> <character id>[ <argument>...]", UTF-8, no line end.
 class TraceLine {
@@ -14,6 +17,10 @@ public:
     TraceLine(std::string_view kind, std::string_view name, std::u16string_view characterId);
     // A text argument, always quoted and escaped.
     TraceLine& Text(std::u16string_view text);
+    // A text that may be long, such as what is read aloud: whole when it has at most
+    // kTraceTextLimit units, else its first kTraceTextLimit units (a surrogate pair is not
+    // split) followed by the whole text's length in UTF-16 units as a number argument.
+    TraceLine& Excerpt(std::u16string_view text);
     TraceLine& Number(long long value);
     const std::string& str() const noexcept { return line_; }
 

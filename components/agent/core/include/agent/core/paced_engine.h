@@ -3,10 +3,11 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
-#include <vector>
+#include <optional>
+#include <string_view>
 
 #include "agent/core/speech_engine.h"
+#include "agent/core/words.h"
 
 namespace agent::core {
 
@@ -20,23 +21,24 @@ public:
 
     // Stops what runs, then paces this utterance. Nothing reaches the listener before Speak
     // returns, not even for an utterance without words. Per word: OnWord, a few mouth shapes,
-    // Closed; after the last word OnFinished. Always true.
-    bool Speak(const Utterance& utterance, const VoiceChoice& voice,
+    // Closed; after the last word OnFinished. Always true. Words are found one at a time as
+    // they are reached, so a text of any length costs the same to start and keeps no list.
+    bool Speak(SharedUtterance utterance, const VoiceChoice& voice,
                EngineListener& listener) override;
     void Stop() override;
 
 private:
     struct PlannedWord {
-        std::size_t shownBegin;
-        std::size_t shownLength;
-        std::size_t lettersBegin;  // the text the mouth follows, in letters_
-        std::size_t lettersLength;
-        int pauseBeforeMs;
-        int openMs;    // mouth moving
-        int closedMs;  // mouth closed after the word
+        std::size_t shownBegin = 0;
+        std::size_t shownLength = 0;
+        std::u16string_view letters;  // the text the mouth follows, inside the utterance
+        int pauseBeforeMs = 0;
+        int openMs = 0;    // mouth moving
+        int closedMs = 0;  // mouth closed after the word
     };
 
-    void Plan(const Utterance& utterance);
+    // Plans the next word into word_; false after the last.
+    bool PlanNext();
     void Schedule(int delayMs, void (PacedEngine::*step)());
     void StartWord();
     void ShowFrame();
@@ -48,9 +50,13 @@ private:
 
     Scheduler& scheduler_;
     EngineListener* listener_ = nullptr;
-    std::vector<PlannedWord> words_;
-    std::u16string letters_;
-    std::size_t word_ = 0;
+    SharedUtterance utterance_;
+    std::optional<WordCursor> cursor_;  // walks utterance_
+    std::size_t segmentsEntered_ = 0;   // segments whose pause and stress have been taken
+    int pendingPauseMs_ = 0;            // of segments entered without a word yet
+    bool pendingEmphasis_ = false;
+    PlannedWord word_;
+    std::size_t wordIndex_ = 0;
     int frame_ = 0;
     Mouth lastMouth_ = Mouth::Closed;
     Scheduler::Token pending_ = 0;

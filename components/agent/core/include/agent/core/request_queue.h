@@ -24,8 +24,9 @@ class CharacterActions {
 public:
     virtual void BeginShow() = 0;  // the window appears at once, then animates
     virtual void BeginHide() = 0;
-    // Opens the balloon and speaks. The utterance always has at least one word.
-    virtual void BeginSpeak(const Utterance& utterance) = 0;
+    // Opens the balloon and speaks. The utterance always has at least one word. May throw
+    // std::bad_alloc (a huge text): the queue then cancels that Speak and goes on.
+    virtual void BeginSpeak(SharedUtterance utterance) = 0;
     // The finished Speak's linger time is over: close its balloon.
     virtual void CloseBalloon() = 0;
     // Ends the running Show, Hide or Speak now: the animation stops with the character still
@@ -66,6 +67,8 @@ protected:
 //   (a queued Show or Speak must not bring back what the user sent away), the character hides
 //   at once and Hide(cause) is raised after the BalloonHides of cancelled Speaks.
 // - Speak does not show a hidden character.
+// - A Speak that runs out of memory while it is prepared or begun (std::bad_alloc) ends like
+//   a stopped one: CancelCurrent, its BalloonHide, and the next request runs.
 class RequestQueue {
 public:
     // The scheduler, the actions and the events must outlive the queue.
@@ -96,6 +99,8 @@ private:
     void Enqueue(Request request);
     void ScheduleNext();
     void StartNext();
+    // False when the Speak had nothing to say or failed; its BalloonHide is raised then.
+    bool StartSpeak(std::u16string text);
     void EndLinger();
     void CutLingerIfSpeakWaits();
     void CancelAll();

@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace agent::core {
@@ -24,18 +26,26 @@ struct Prosody {
 // A run of text spoken with one prosody. Text is UTF-16 because every consumer (SAPI, the
 // balloon's DrawTextW) wants UTF-16 and SAPI reports word positions in UTF-16 units.
 struct Segment {
-    std::u16string spoken;   // what the voice says
-    std::u16string shown;    // what the balloon shows for it (differs only under \Map\)
+    std::u16string shown;  // what the balloon shows
+    // What the voice says when it differs from what is shown (only under \Map\); otherwise
+    // empty, so that a long text is held once.
+    std::u16string mappedSpoken;
+    bool mapped = false;
     Prosody prosody;
-    int pauseBeforeMs = 0;   // from \Pau=n\ just before this segment
-    bool emphasis = false;   // from \Emp\: stresses the first word of the segment
+    int pauseBeforeMs = 0;  // from \Pau=n\ just before this segment
+    bool emphasis = false;  // from \Emp\: stresses the first word of the segment
     bool operator==(const Segment&) const = default;
+    // What the voice says.
+    std::u16string_view Spoken() const noexcept { return mapped ? mappedSpoken : shown; }
 };
 
 struct Utterance {
     std::vector<Segment> segments;
     std::u16string ShownText() const;  // all segments' shown text, concatenated
 };
+
+// Shared, never copied: a long text is held once, for as long as anyone still reads it.
+using SharedUtterance = std::shared_ptr<const Utterance>;
 
 enum class Mouth { Closed, Small, Medium, Wide, Round };
 inline constexpr int kMouthCount = 5;
@@ -54,16 +64,17 @@ protected:
 };
 
 struct VoiceChoice {
-    long languageId = 1033;     // 1033 English, 1036 French
-    std::u16string ttsModeId;   // engine mode id as the program set it; may be empty
+    long languageId = 1033;    // 1033 English, 1036 French
+    std::u16string ttsModeId;  // engine mode id as the program set it; may be empty
 };
 
 class SpeechEngine {
 public:
     virtual ~SpeechEngine() = default;
-    // Starts speaking and returns at once. False: this engine cannot speak this utterance
-    // (no voice, a failed call); nothing was started and the caller falls back.
-    virtual bool Speak(const Utterance& utterance, const VoiceChoice& voice,
+    // Starts speaking and returns at once; the engine keeps the utterance while it speaks.
+    // False: this engine cannot speak this utterance (no voice, a failed call); nothing was
+    // started and the caller falls back. May throw std::bad_alloc, with nothing started.
+    virtual bool Speak(SharedUtterance utterance, const VoiceChoice& voice,
                        EngineListener& listener) = 0;
     // Silences the current utterance; its listener hears nothing more.
     virtual void Stop() = 0;

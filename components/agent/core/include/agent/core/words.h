@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -10,7 +11,7 @@
 namespace agent::core {
 
 struct Word {
-    std::size_t shownBegin = 0;   // into Utterance::ShownText()
+    std::size_t shownBegin = 0;  // into Utterance::ShownText()
     std::size_t shownLength = 0;
     std::size_t segment = 0;      // index into Utterance::segments
     std::size_t spokenBegin = 0;  // into that segment's spoken text
@@ -25,6 +26,31 @@ struct Word {
 // word crosses a segment. A \Map\ segment is one word whose shown and spoken ranges cover its
 // whole (trimmed) texts; its shown range is empty when only its spoken text has letters.
 std::vector<Word> SplitWords(const Utterance& utterance);
+
+// The same words one at a time, so that a long text is walked without a list of all its words.
+// The utterance must outlive the cursor and stay unchanged.
+class WordCursor {
+public:
+    explicit WordCursor(const Utterance& utterance) : utterance_(&utterance) {}
+    // The next word, or nothing after the last.
+    std::optional<Word> Next();
+    // Where the segment of the word last returned begins in the shown text.
+    std::size_t SegmentShownBegin() const noexcept { return shownBase_; }
+
+private:
+    void EnterSegment(std::size_t index);
+
+    const Utterance* utterance_;
+    std::size_t segment_ = 0;
+    bool entered_ = false;       // segment_'s facts below are set
+    bool mapped_ = false;        // its spoken text differs from its shown text
+    std::size_t shownBase_ = 0;  // where segment_ begins in the shown text
+    std::size_t at_ = 0;         // how far segment_ has been read
+    bool afterCjk_ = false;      // the word so far ends in a CJK unit and what may follow one
+};
+
+// True when the utterance has at least one word; stops at the first.
+bool HasWords(const Utterance& utterance);
 
 // How long a word takes when paced without a voice, in milliseconds.
 //   base   = 60000 / wpm (the time of an average word of five letters)

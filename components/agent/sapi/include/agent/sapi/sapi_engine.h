@@ -29,6 +29,10 @@ public:
     // read them with the paced engine without ever hearing two voices.
     static constexpr int kFirstEventBoundMs = 2000;
 
+    // A long text is given to the voice a part of about this many characters at a time, the
+    // next when the last has been spoken, so that its XML never exists whole.
+    static constexpr std::size_t kPartUnits = 8192;
+
     // The voice is made at the first Speak, so that an engine that never speaks costs nothing.
     explicit SapiEngine(core::Scheduler& scheduler, VoiceFactory makeVoice = MakeSapiVoice);
     ~SapiEngine() override;
@@ -37,7 +41,7 @@ public:
 
     // Stops what is speaking, then speaks the utterance. False when SAPI cannot be had, the
     // voice refuses the text, or the engine has stalled before: nothing was started.
-    bool Speak(const core::Utterance& utterance, const core::VoiceChoice& voice,
+    bool Speak(core::SharedUtterance utterance, const core::VoiceChoice& voice,
                core::EngineListener& listener) override;
     void Stop() override;
 
@@ -62,6 +66,9 @@ private:
     bool ChooseVoice(const core::VoiceChoice& choice);
     void OnVoiceEvents();
     void OnVoiceEvent(const VoiceEvent& event);
+    // Gives the voice the part of the utterance that starts there; false when it refuses it.
+    bool SpeakPart(XmlPosition from);
+    void OnPartSpoken();
     void OnNoEventInTime(unsigned long stream);
     void CancelStallTimer();
     void Forget();  // no utterance is current any more
@@ -76,7 +83,8 @@ private:
     std::u16string chosenVoiceId_;  // empty: the default voice
     std::u16string voiceNote_;
 
-    // The utterance now speaking.
+    // The utterance now speaking, and its part that the voice has.
+    core::SharedUtterance utterance_;
     std::optional<unsigned long> stream_;
     std::optional<SpeechXml> xml_;
     core::EngineListener* listener_ = nullptr;

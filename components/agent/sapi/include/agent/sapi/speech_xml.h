@@ -33,9 +33,31 @@ struct ShownRange {
     bool operator==(const ShownRange&) const = default;
 };
 
+// Where a part of an utterance starts: a segment, an offset into its spoken text, and where
+// the segment begins in Utterance::ShownText().
+struct XmlPosition {
+    std::size_t segment = 0;
+    std::size_t offset = 0;
+    std::size_t segmentShownBegin = 0;
+    bool operator==(const XmlPosition&) const = default;
+};
+
 class SpeechXml {
 public:
+    // The whole utterance as one text.
     explicit SpeechXml(const core::Utterance& utterance);
+    // The part of the utterance from `from` holding at most about `maxUnits` of its spoken
+    // text, so that a long text is given to the voice a part at a time and never held as XML
+    // whole. A part ends after a sentence where one ends in its last half, else after white
+    // space, else at the limit (never inside a surrogate pair); a mapped segment is never
+    // split. Each part sets the prosody anew, as SAPI starts every text from its defaults; a
+    // pause or a stress belongs to the start of its segment. Positions reported for a part's
+    // text map to the whole utterance's shown text. An utterance shorter than maxUnits gives
+    // the same text as the whole.
+    SpeechXml(const core::Utterance& utterance, XmlPosition from, std::size_t maxUnits);
+
+    // Where the next part starts; nothing when this part reaches the end of the utterance.
+    const std::optional<XmlPosition>& Next() const noexcept { return next_; }
 
     // For ISpVoice::Speak with SPF_IS_XML: each segment's spoken text, escaped, preceded by
     // <silence msec="n"/> for its pause and by <rate absspeed>, <pitch absmiddle> and
@@ -68,6 +90,10 @@ private:
         int volume;
     };
 
+    // The segment's spoken text from begin to end; mapped: its spoken text differs from its
+    // shown text.
+    void AppendSegment(const core::Segment& segment, std::size_t begin, std::size_t end,
+                       std::size_t segmentShownBegin, bool mapped);
     void AppendProsody(const core::Prosody& prosody);
     void AppendText(std::u16string_view text, std::size_t shownBegin,
                     std::optional<ShownRange> mappedTo);
@@ -76,6 +102,7 @@ private:
     std::u16string xml_;
     std::vector<Run> runs_;
     std::optional<Levels> levels_;  // what the XML has set so far
+    std::optional<XmlPosition> next_;
 };
 
 }  // namespace agent::sapi
