@@ -13,6 +13,7 @@
 #include "settings/frm_character.h"
 #include "settings/frm_language.h"
 #include "settings/profile_file_win.h"
+#include "shell/reading_hotkey_win.h"
 #include "speech/character_win.h"
 #include "speech/speaking_character.h"
 #include "speech/speech_text.h"
@@ -29,6 +30,18 @@ constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
 // Command1's accessible names: what a click will do.
 constexpr wchar_t kReadName[] = L"Read selection aloud";
 constexpr wchar_t kStopName[] = L"Stop reading";
+
+// How long a reading from the shortcut waits for the person to let go of its modifiers.
+constexpr ULONGLONG kShortcutReleaseBoundMs = 400;
+
+// Whether any of the shortcut's modifier keys is down.
+bool ModifiersHeld(std::uint32_t modifiers) {
+    const auto down = [](int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; };
+    return ((modifiers & MOD_CONTROL) && down(VK_CONTROL)) ||
+           ((modifiers & MOD_ALT) && down(VK_MENU)) ||
+           ((modifiers & MOD_SHIFT) && down(VK_SHIFT)) ||
+           ((modifiers & MOD_WIN) && (down(VK_LWIN) || down(VK_RWIN)));
+}
 
 // The mouse buttons as Command1_MouseDown numbers them.
 constexpr int kLeftButton = 1;
@@ -93,6 +106,8 @@ void frmTextToSound::Create(HWND owner) {
                          instance_, this)) {
         throw std::runtime_error("The main window could not be created.");
     }
+    // The shortcut belongs to this window, from now until it closes.
+    const std::wstring hotkeyProblem = hotkey_.Register(hwnd_, ReadHotkeySetting());
     CreateControls();
     LayoutForDpi(WindowDpi(hwnd_));
     PlaceWindow();
@@ -102,6 +117,10 @@ void frmTextToSound::Create(HWND owner) {
     // The button is on screen at once, with the busy picture of the greeting to come; the
     // character follows before any message, a click included, is handled.
     StartCharacter();
+    if (!hotkeyProblem.empty()) {
+        // Said once, after the greeting has started, in a box that blocks no window of ours.
+        MessageBoxW(owner, hotkeyProblem.c_str(), kApplicationTitle, MB_OK | MB_ICONINFORMATION);
+    }
 }
 
 LRESULT frmTextToSound::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -142,6 +161,12 @@ LRESULT frmTextToSound::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                     return 0;
             }
             break;
+        case WM_HOTKEY:
+            if (wParam == ReadingHotkey::kId) {
+                Hotkey_Pressed();
+                return 0;
+            }
+            break;
         case WM_CONTEXTMENU:
             // The menu key or Shift+F10 on the focused button; a mouse right press has already
             // opened the menu when it went down.
@@ -157,6 +182,7 @@ LRESULT frmTextToSound::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             DestroyWindow(hwnd_);
             return 0;
         case WM_DESTROY:
+            hotkey_.Unregister();
             RemoveWindowSubclass(Command1_, Command1Proc, 0);
             PostQuitMessage(0);
             return 0;
@@ -224,6 +250,15 @@ bool frmTextToSound::IsReading() const {
 }
 
 void frmTextToSound::Command1_Click() {
+    ReadOrStop([] { return FindTargetWindow(); });
+}
+
+// The shortcut does what a click does, in the window the person is working in.
+void frmTextToSound::Hotkey_Pressed() {
+    ReadOrStop([this] { return ShortcutTarget(); });
+}
+
+void frmTextToSound::ReadOrStop(const std::function<HWND()>& findTarget) {
     ++clickGeneration_;
     try {
         if (IsReading()) {
@@ -231,14 +266,29 @@ void frmTextToSound::Command1_Click() {
             ShowPicture(Image1_);
             return;
         }
-        ReadSelection();
+        ReadSelection(findTarget);
     } catch (...) {
         // Whatever failed, the reading is over and the button says so.
         ShowPicture(Image1_);
     }
 }
 
-void frmTextToSound::ReadSelection() {
+HWND frmTextToSound::ShortcutTarget() const {
+    // The shortcut's own modifiers are still held when it fires: Ctrl+C sent now would reach
+    // the target as, say, Ctrl+Alt+C. The person lets go within a moment; the copy keys
+    // release whatever is still down after that.
+    const auto end = GetTickCount64() + kShortcutReleaseBoundMs;
+    while (ModifiersHeld(hotkey_.Modifiers()) && GetTickCount64() < end) Sleep(10);
+
+    HWND front = GetForegroundWindow();
+    DWORD process = 0;
+    if (front) GetWindowThreadProcessId(front, &process);
+    // One of our own windows in front: the person was not working in another program.
+    if (!front || process == GetCurrentProcessId()) return FindTargetWindow();
+    return GetAncestor(front, GA_ROOT);
+}
+
+void frmTextToSound::ReadSelection(const std::function<HWND()>& findTarget) {
     // A click while a copy is under way (an earlier balloon's close may have put the idle
     // picture up meanwhile) stops that copy, as on the busy picture: a second copy would save
     // the first one's text as the user's clipboard.
@@ -254,7 +304,7 @@ void frmTextToSound::ReadSelection() {
     CopiedSelection copied;
     copying_ = true;
     try {
-        copied = CopySelectionFrom(FindTargetWindow(), options, clipboardKeeper_);
+        copied = CopySelectionFrom(findTarget(), options, clipboardKeeper_);
     } catch (...) {
         copying_ = false;
         throw;

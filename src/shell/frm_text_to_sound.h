@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 #include "selection/clipboard_win.h"
 #include "settings/profile.h"
 #include "settings/profile_file_win.h"
+#include "shell/reading_hotkey_win.h"
 #include "speech/speaking_character.h"
 #include "ui/win32_util.h"
 
@@ -58,6 +60,9 @@ private:
     void Form_Unload();
     void Command1_MouseDown(int Button);
     void Command1_Click();
+    void Hotkey_Pressed();
+    void ReadOrStop(const std::function<HWND()>& findTarget);
+    HWND ShortcutTarget() const;
     void mnuCFG_Click();
     void mnuCharacter_Click();
     void mnuLanguage_Click();
@@ -74,7 +79,7 @@ private:
     void SaveProfile();
 
     void StartCharacter();
-    void ReadSelection();
+    void ReadSelection(const std::function<HWND()>& findTarget);
 
     void CreateControls();
     void LayoutForDpi(int dpi);
@@ -101,6 +106,7 @@ private:
     ClipboardKeeper clipboardKeeper_;
     bool copying_ = false;
     frmAbout about_;
+    ReadingHotkey hotkey_;
 };
 
 }  // namespace vocalinka
