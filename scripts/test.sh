@@ -73,6 +73,25 @@ run_layer() {
 
 run_layer unit "$BUILD/native/tests/unit" '*'
 run_layer win32 "$BUILD/mingw-x64/tests/win32" '*.exe' wine
+# A program folder that cannot be written into, as Program Files is for a person: a read-only
+# bind mount (Wine as root ignores the permissions of files). Without the right to mount, the
+# test that needs it says it was skipped.
+readonly_program() {
+    local source="$BUILD/readonly-source" target="$BUILD/readonly-program"
+    umount "$target" 2>/dev/null
+    rm -rf "$source" && mkdir -p "$source" "$target"
+    cp "$BUILD/mingw-x64/vocalinka.exe" "$source/"
+    printf '"Character=Merlin\r\nLanguage=English\r\nSpeed=150\r\nPitch=90"\r\n' >"$source/profile.pfl"
+    if mount --bind "$source" "$target" 2>/dev/null &&
+        mount -o remount,bind,ro "$target" 2>/dev/null; then
+        export VOCALINKA_READONLY_PROGRAM="Z:${target//\//\\}"
+        # The wineserver goes first: a running program keeps the mount busy.
+        trap 'kill ${XVFB_PID:-} 2>/dev/null; wineserver -k 2>/dev/null; sleep 1; umount "$BUILD/readonly-program" 2>/dev/null' EXIT
+    else
+        umount "$target" 2>/dev/null
+    fi
+}
+readonly_program
 run_layer e2e "$BUILD/mingw-x64/tests/e2e" '*.exe' wine
 
 # The setup program, installed and uninstalled in a Wine prefix of its own; it prints each

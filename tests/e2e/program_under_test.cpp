@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 #include <thread>
+#include <utility>
 
 #include "program_path.h"
 #include "ui/win32_util.h"
@@ -64,6 +65,9 @@ ProgramUnderTest::ProgramUnderTest() {
     CopyFileW(ProgramPath().c_str(), (folder_ + L"\\vocalinka.exe").c_str(), FALSE);
 }
 
+ProgramUnderTest::ProgramUnderTest(std::wstring folder)
+    : folder_(std::move(folder)), ownsFolder_(false) {}
+
 ProgramUnderTest::~ProgramUnderTest() {
     if (process_.hProcess) {
         if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
@@ -73,7 +77,7 @@ ProgramUnderTest::~ProgramUnderTest() {
         CloseHandle(process_.hProcess);
         CloseHandle(process_.hThread);
     }
-    DeleteFolder(folder_);
+    if (ownsFolder_) DeleteFolder(folder_);
 }
 
 void ProgramUnderTest::WriteProfile(const std::string& bytes) const {

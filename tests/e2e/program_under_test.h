@@ -14,6 +14,9 @@ namespace e2e {
 class ProgramUnderTest {
 public:
     ProgramUnderTest();
+    // The program file already in `folder` (one the test cannot change, say), which is left
+    // as it is.
+    explicit ProgramUnderTest(std::wstring folder);
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
     ~ProgramUnderTest();
@@ -47,6 +50,7 @@ public:
 
 private:
     std::wstring folder_;
+    bool ownsFolder_ = true;
     PROCESS_INFORMATION process_{};
     HWND main_ = nullptr;
 };
