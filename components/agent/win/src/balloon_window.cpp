@@ -26,9 +26,7 @@ struct Palette {
 // Near-black on warm white, the spoken word on highlighter yellow: both well above 12:1
 // contrast. With a high-contrast theme on, the user's own colours are used instead.
 Palette CurrentPalette() {
-    HIGHCONTRASTW contrast{sizeof(contrast)};
-    if (SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
-        (contrast.dwFlags & HCF_HIGHCONTRASTON))
+    if (win32util::HighContrast())
         return {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT),
                 GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_HIGHLIGHTTEXT),
                 GetSysColor(COLOR_WINDOWTEXT)};
@@ -130,9 +128,8 @@ private:
 }  // namespace
 
 BalloonWindow::BalloonWindow(HWND owner) {
-    RegisterWindowClass(kClassName,
-                        &win32util::ForwardingWindowProc<BalloonWindow, &BalloonWindow::hwnd_,
-                                                         &BalloonWindow::OnMessage>);
+    RegisterForwardingClass<BalloonWindow, &BalloonWindow::hwnd_, &BalloonWindow::OnMessage>(
+        kClassName);
     CreateWindowExW(kExStyle, kClassName, L"", WS_POPUP, 0, 0, 1, 1, owner, nullptr,
                     GetModuleHandleW(nullptr), this);
     window_.reset(hwnd_);

@@ -21,13 +21,12 @@ CharacterWindow::CharacterWindow(const format::CharacterData& character,
                                  CharacterWindowListener& listener, const std::wstring& title,
                                  HWND owner)
     : character_(character), listener_(listener), size_{character.width, character.height} {
-    RegisterWindowClass(kClassName,
-                        &win32util::ForwardingWindowProc<CharacterWindow, &CharacterWindow::hwnd_,
-                                                         &CharacterWindow::OnMessage>);
+    RegisterForwardingClass<CharacterWindow, &CharacterWindow::hwnd_, &CharacterWindow::OnMessage>(
+        kClassName);
     CreateWindowExW(kExStyle, kClassName, title.c_str(), WS_POPUP, 0, 0, size_.width, size_.height,
                     owner, nullptr, GetModuleHandleW(nullptr), this);
     window_.reset(hwnd_);
-    if (hwnd_) SetDpi(GetDpiForWindow(hwnd_));
+    if (hwnd_) SetDpi(static_cast<unsigned>(win32util::WindowDpi(hwnd_)));
 }
 
 LRESULT CharacterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -69,7 +68,7 @@ Size CharacterWindow::SizeAt(Point topLeft) {
     if (hwnd_ && !Visible()) {
         SetWindowPos(hwnd_, nullptr, topLeft.x, topLeft.y, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        SetDpi(GetDpiForWindow(hwnd_));
+        SetDpi(static_cast<unsigned>(win32util::WindowDpi(hwnd_)));
     }
     return size_;
 }
@@ -77,7 +76,7 @@ Size CharacterWindow::SizeAt(Point topLeft) {
 void CharacterWindow::ShowAt(Point topLeft) {
     if (!hwnd_) return;
     SetWindowPos(hwnd_, HWND_TOPMOST, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
-    SetDpi(GetDpiForWindow(hwnd_));
+    SetDpi(static_cast<unsigned>(win32util::WindowDpi(hwnd_)));
     Draw();
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
 }

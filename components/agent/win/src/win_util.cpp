@@ -16,18 +16,6 @@ UniqueBitmap CreateLayeredSurface(int width, int height, void*& bits) {
     return UniqueBitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
 }
 
-void RegisterWindowClass(const wchar_t* name, WNDPROC proc) {
-    WNDCLASSEXW windowClass{sizeof(windowClass)};
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (GetClassInfoExW(instance, name, &windowClass)) return;
-    windowClass = {sizeof(windowClass)};
-    windowClass.lpfnWndProc = proc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = name;
-    RegisterClassExW(&windowClass);
-}
-
 }  // namespace agent::win
 
 namespace agent {
