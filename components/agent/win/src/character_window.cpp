@@ -193,22 +193,9 @@ void CharacterWindow::Draw() {
     if (!hwnd_ || character_.frames.empty()) return;
     const auto& pixels = Pixels(frame_, mouth_);
     if (pixels.size() != static_cast<std::size_t>(size_.width) * size_.height * 4) return;
-    if (!memoryDc_) memoryDc_.reset(CreateCompatibleDC(nullptr));
-    if (!surface_ || surfaceSize_ != size_) {
-        void* bits = nullptr;
-        UniqueBitmap bitmap = CreateLayeredSurface(size_.width, size_.height, bits);
-        if (!bitmap) return;
-        SelectObject(memoryDc_.get(), bitmap.get());
-        surface_ = std::move(bitmap);  // the old one is no longer selected: freed safely
-        surfaceBits_ = bits;
-        surfaceSize_ = size_;
-    }
-    std::memcpy(surfaceBits_, pixels.data(), pixels.size());
-    SIZE size{size_.width, size_.height};
-    POINT source{0, 0};
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    UpdateLayeredWindow(hwnd_, nullptr, nullptr, &size, memoryDc_.get(), &source, 0, &blend,
-                        ULW_ALPHA);
+    if (!surface_.Resize(size_)) return;
+    std::memcpy(surface_.Pixels().data(), pixels.data(), pixels.size());
+    surface_.Present(hwnd_);
 }
 
 }  // namespace agent::win

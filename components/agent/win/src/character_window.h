@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "layered_surface.h"
 #include "portable/animator.h"
 #include "portable/frame_cache.h"
 #include "portable/placement.h"
@@ -85,10 +86,7 @@ private:
     // Frames as drawn at a DPI other than 96 or with a mouth, made when first needed.
     FrameCache drawn_{kFrameCacheBytes};
 
-    UniqueBitmap surface_;  // before the DC, so that the DC lets go of it first
-    UniqueDc memoryDc_;
-    void* surfaceBits_ = nullptr;
-    Size surfaceSize_;
+    LayeredSurface surface_;
 
     bool dragging_ = false;
     Point dragStartCursor_;

@@ -27,10 +27,6 @@ using win32util::UniqueWindow;
 using win32util::Utf8ToWide;
 using win32util::WideToUtf8;
 
-// A 32-bit top-down DIB section (premultiplied BGRA, rows as the frames store them) for
-// UpdateLayeredWindow; `bits` receives its pixels. Null on failure.
-UniqueBitmap CreateLayeredSurface(int width, int height, void*& bits);
-
 // Registers, once, the window class whose windows hand their messages to an object of T
 // (see win32util::ForwardingWindowProc).
 template <class T, HWND T::*Handle, LRESULT (T::*OnMessage)(UINT, WPARAM, LPARAM)>
