@@ -40,6 +40,9 @@ public:
     // may be null): an owned window is never taken for a window the user reads in.
     CharacterWindow(const format::CharacterData& character, CharacterWindowListener& listener,
                     const std::wstring& title, HWND owner);
+    // The window keeps a reference to the data: a temporary would be gone at once.
+    CharacterWindow(format::CharacterData&&, CharacterWindowListener&, const std::wstring&,
+                    HWND) = delete;
     CharacterWindow(const CharacterWindow&) = delete;
     CharacterWindow& operator=(const CharacterWindow&) = delete;
 
