@@ -2,6 +2,7 @@
 // then the checksum, then the content (ValidateCharacter).
 #include <algorithm>
 #include <new>
+#include <type_traits>
 
 #include "agent/format/character_file.h"
 #include "file_layout.h"
@@ -83,6 +84,23 @@ private:
         return false;
     }
 
+    // A count of things the file must hold at least one of and at most `limit`.
+    template <class Count>
+    bool ReadCount(Count& count, const char* countName, const char* things, std::size_t limit) {
+        bool read = false;
+        if constexpr (std::is_same_v<Count, std::uint8_t>) {
+            read = in_.U8(count);
+        } else {
+            read = in_.U16(count);
+        }
+        if (!read) return Fail(std::string("the file ends before ") + countName);
+        if (count == 0) return Fail(std::string("the file has no ") + things);
+        if (count > limit) {
+            return Fail(Num(count) + " " + things + " exceed the limit of " + Num(limit));
+        }
+        return true;
+    }
+
     bool ReadHeader() {
         if (bytes_.empty()) return Fail("the file is empty");
         const std::size_t known = std::min(bytes_.size(), kMagic.size());
@@ -123,11 +141,7 @@ private:
 
     bool ReadFrames() {
         std::uint16_t count = 0;
-        if (!in_.U16(count)) return Fail("the file ends before the frame count");
-        if (count == 0) return Fail("the file has no frames");
-        if (count > kMaxFrames) {
-            return Fail(Num(count) + " frames exceed the limit of " + Num(kMaxFrames));
-        }
+        if (!ReadCount(count, "the frame count", "frames", kMaxFrames)) return false;
         const std::size_t pixels = static_cast<std::size_t>(character_.width) *
                                    static_cast<std::size_t>(character_.height);
         if (!ClaimPixels(pixels * count)) return false;
@@ -199,11 +213,7 @@ private:
 
     bool ReadAnimations() {
         std::uint8_t count = 0;
-        if (!in_.U8(count)) return Fail("the file ends before the animations");
-        if (count == 0) return Fail("the file has no animations");
-        if (count > kMaxAnimations) {
-            return Fail(Num(count) + " animations exceed the limit of " + Num(kMaxAnimations));
-        }
+        if (!ReadCount(count, "the animations", "animations", kMaxAnimations)) return false;
         character_.animations.resize(count);
         for (std::size_t i = 0; i < count; ++i) {
             Animation& animation = character_.animations[i];
