@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "bench_common.h"
+#include "win32util/window.h"
 
 namespace {
 
@@ -86,10 +87,8 @@ struct Surface {
 HWND PlainLayeredWindow() {
     WNDCLASSEXW windowClass{sizeof(windowClass)};
     windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = L"AgentBenchPlain";
-    RegisterClassExW(&windowClass);
+    win32util::RegisterWindowClass(windowClass);
     return CreateWindowExW(WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
                            L"AgentBenchPlain", L"", WS_POPUP, 100, 100, 10, 10, nullptr, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
