@@ -31,23 +31,24 @@ inline Memory MemoryNow() {
             static_cast<double>(counters.WorkingSetSize)};
 }
 
+struct WindowSearch {
+    const wchar_t* className;
+    HWND found;
+};
+
+inline BOOL CALLBACK MatchClass(HWND hwnd, LPARAM lParam) {
+    auto& search = *reinterpret_cast<WindowSearch*>(lParam);
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    if (std::wstring_view(name) != search.className) return TRUE;
+    search.found = hwnd;
+    return FALSE;
+}
+
 // A window of this class made by this thread; null when there is none.
 inline HWND FindWindowOfClass(const wchar_t* className) {
-    struct WindowSearch {
-        const wchar_t* className;
-        HWND found;
-    } search{className, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
-            auto& search = *reinterpret_cast<WindowSearch*>(lParam);
-            wchar_t name[64] = {};
-            GetClassNameW(hwnd, name, 64);
-            if (std::wstring_view(name) != search.className) return TRUE;
-            search.found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{className, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &MatchClass, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
