@@ -26,9 +26,13 @@
 #include <string>
 #include <vector>
 
+#include "bench_common.h"
+#include "win32util/window.h"
+
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace agent_bench;
+
 constexpr int kRepeats = 5;
 constexpr int kIdleSeconds = 5;
 constexpr int kPagingWords = 3000;
@@ -61,10 +65,6 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-double MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
 struct Surface {
     Surface(int width, int height) {
         BITMAPINFO info{};
@@ -87,10 +87,8 @@ struct Surface {
 HWND PlainLayeredWindow() {
     WNDCLASSEXW windowClass{sizeof(windowClass)};
     windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = L"AgentBenchPlain";
-    RegisterClassExW(&windowClass);
+    win32util::RegisterWindowClass(windowClass);
     return CreateWindowExW(WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
                            L"AgentBenchPlain", L"", WS_POPUP, 100, 100, 10, 10, nullptr, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
@@ -129,26 +127,6 @@ double PlainTextLineMs(HWND window) {
     return MillisecondsSince(start);
 }
 
-struct WindowSearch {
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK MatchClass(HWND hwnd, LPARAM lParam) {
-    auto& search = *reinterpret_cast<WindowSearch*>(lParam);
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    if (std::wstring_view(name) != search.className) return TRUE;
-    search.found = hwnd;
-    return FALSE;
-}
-
-HWND FindWindowOfClass(const wchar_t* className) {
-    WindowSearch search{className, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), &MatchClass, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 double CpuMs() {
     FILETIME created, exited, kernel, user;
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
@@ -158,29 +136,9 @@ double CpuMs() {
     return static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0;
 }
 
-struct Memory {
-    double privateBytes;
-    double workingSet;
-};
-
-Memory MemoryNow() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                         sizeof(counters));
-    return {static_cast<double>(counters.PrivateUsage),
-            static_cast<double>(counters.WorkingSetSize)};
-}
-
 void Row(const char* what, double measured, double baseline, const char* unit) {
     const double ratio = measured / std::max(baseline, 1e-3);
     std::printf("%-13s %12.2f %12.2f %-9s %9.2f\n", what, measured, baseline, unit, ratio);
-}
-
-std::wstring DefaultCharacter() {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
-    return std::wstring(folder, length < MAX_PATH ? length : 0) + L"\\Msagent\\Chars\\Merlin.acs";
 }
 
 }  // namespace

@@ -34,9 +34,12 @@
 #include <functional>
 #include <string>
 
+#include "bench_common.h"
+
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace agent_bench;
+
 constexpr std::size_t kHugeChars = 4u << 20;
 constexpr int kSoakCycles = 1000;
 constexpr int kSoakSample = 100;
@@ -50,11 +53,6 @@ public:
     int balloonHides = 0;
 };
 
-struct Memory {
-    double privateBytes = 0;
-    double workingSet = 0;
-};
-
 double PeakWorkingSet() {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof(counters);
@@ -62,21 +60,8 @@ double PeakWorkingSet() {
     return static_cast<double>(counters.PeakWorkingSetSize);
 }
 
-Memory MemoryNow() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                         sizeof(counters));
-    return {static_cast<double>(counters.PrivateUsage),
-            static_cast<double>(counters.WorkingSetSize)};
-}
-
 Memory Max(Memory a, Memory b) {
     return {std::max(a.privateBytes, b.privateBytes), std::max(a.workingSet, b.workingSet)};
-}
-
-double MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
 // Pumps messages until done() or the bound; notes the longest time one message took and the
@@ -102,32 +87,6 @@ PumpReport PumpUntil(const std::function<bool()>& done, int boundMs = 120000) {
         report.most = Max(report.most, MemoryNow());
     }
     return report;
-}
-
-struct WindowSearch {
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK MatchClass(HWND hwnd, LPARAM lParam) {
-    auto& search = *reinterpret_cast<WindowSearch*>(lParam);
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    if (std::wstring_view(name) != search.className) return TRUE;
-    search.found = hwnd;
-    return FALSE;
-}
-
-HWND FindWindowOfClass(const wchar_t* className) {
-    WindowSearch search{className, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), &MatchClass, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::wstring DefaultCharacter() {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
-    return std::wstring(folder, length < MAX_PATH ? length : 0) + L"\\Msagent\\Chars\\Merlin.acs";
 }
 
 // What one Speak cost, from the call until the balloon had marked kWordsWatched words.

@@ -33,8 +33,4 @@ void ManualScheduler::AdvanceBy(long long ms) {
     now_ = target;
 }
 
-long long ManualScheduler::NextDueMs() const {
-    return queue_.empty() ? -1 : queue_.begin()->first.first;
-}
-
 }  // namespace agent::core

@@ -3,23 +3,13 @@
 #include <new>
 
 #include "agent/sapi/viseme_mouth.h"
-#include "win32util/failure.h"
+#include "win32util/window.h"
 
 namespace agent::sapi {
 namespace {
 
 constexpr UINT kMsgVoiceEvents = WM_APP + 1;  // posted by the voice when events wait
 constexpr wchar_t kWindowClass[] = L"AgentSapiEngineEvents";
-
-bool RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kWindowClass;
-    return RegisterClassExW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
 
 }  // namespace
 
@@ -30,26 +20,13 @@ SapiEngine::~SapiEngine() {
     Stop();
 }
 
-LRESULT CALLBACK SapiEngine::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                        LPARAM lParam) noexcept {
-    auto* self = reinterpret_cast<SapiEngine*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        self = static_cast<SapiEngine*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    return win32util::GuardedCall(window, LRESULT{0},
-                                  [&] { return self->OnMessage(window, message, wParam, lParam); });
-}
-
-// The window is passed in: during creation window_ does not hold it yet.
-LRESULT SapiEngine::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT SapiEngine::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case kMsgVoiceEvents:
             OnVoiceEvents();
             return 0;
         default:
-            return DefWindowProcW(window, message, wParam, lParam);
+            return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }
 
@@ -113,11 +90,15 @@ bool SapiEngine::EnsureVoice() {
     if (voice_) return true;
     if (voiceUnavailable_) return false;
     voiceUnavailable_ = true;  // until the voice below is working
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
     if (!window_) {
-        if (!RegisterWindowClass(instance, &WindowProc)) return false;
-        window_.reset(CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                      instance, this));
+        WNDCLASSEXW windowClass{sizeof(windowClass)};
+        windowClass.lpfnWndProc = &win32util::ForwardingWindowProc<SapiEngine, &SapiEngine::hwnd_,
+                                                                   &SapiEngine::OnMessage>;
+        windowClass.lpszClassName = kWindowClass;
+        if (!win32util::RegisterWindowClass(windowClass)) return false;
+        CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                        GetModuleHandleW(nullptr), this);
+        window_.reset(hwnd_);
         if (!window_) return false;
     }
     std::unique_ptr<Voice> voice = makeVoice_ ? makeVoice_() : nullptr;

@@ -11,12 +11,23 @@
 #include <optional>
 #include <string>
 
+#include "layered_surface.h"
 #include "portable/balloon_shape.h"
 #include "portable/placement.h"
 #include "portable/text_pages.h"
 #include "win_util.h"
 
 namespace agent::win {
+
+class ShapedLine;
+
+struct BalloonPalette {
+    COLORREF background;
+    COLORREF text;
+    COLORREF mark;      // behind the spoken word
+    COLORREF markText;  // the spoken word
+    COLORREF border;
+};
 
 class BalloonWindow {
 public:
@@ -49,7 +60,15 @@ private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void SetDpi(unsigned dpi);
     int Measure(std::u16string_view run) const;
+    // Draws the current page and shows it: where the balloon goes, its background, the lines
+    // with the spoken word marked, then its shape cut out.
     void Render();
+    Size BodySize() const;  // the balloon without its tail, for the current page
+    BalloonPlacement Place(Size body) const;
+    BalloonShape ShapeFor(const BalloonPlacement& placement) const;
+    void DrawLines(HDC dc, const BalloonShape& shape, const BalloonPalette& palette) const;
+    // Where the spoken word's mark goes on a line drawn at origin; none when it is not there.
+    std::optional<RECT> MarkOn(const TextLine& line, const ShapedLine& shaped, Point origin) const;
 
     HWND hwnd_ = nullptr;
     UniqueWindow window_;
@@ -73,10 +92,7 @@ private:
     UniqueDc measureDc_;  // holds font_ selected; declared after it, so it goes first
 
     BalloonMask mask_;
-    UniqueBitmap surface_;  // before the DC, so that the DC lets go of it first
-    UniqueDc surfaceDc_;
-    void* surfaceBits_ = nullptr;
-    Size surfaceSize_;
+    LayeredSurface surface_;
 };
 
 }  // namespace agent::win

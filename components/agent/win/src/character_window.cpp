@@ -21,13 +21,12 @@ CharacterWindow::CharacterWindow(const format::CharacterData& character,
                                  CharacterWindowListener& listener, const std::wstring& title,
                                  HWND owner)
     : character_(character), listener_(listener), size_{character.width, character.height} {
-    RegisterWindowClass(kClassName,
-                        &win32util::ForwardingWindowProc<CharacterWindow, &CharacterWindow::hwnd_,
-                                                         &CharacterWindow::OnMessage>);
+    RegisterForwardingClass<CharacterWindow, &CharacterWindow::hwnd_, &CharacterWindow::OnMessage>(
+        kClassName);
     CreateWindowExW(kExStyle, kClassName, title.c_str(), WS_POPUP, 0, 0, size_.width, size_.height,
                     owner, nullptr, GetModuleHandleW(nullptr), this);
     window_.reset(hwnd_);
-    if (hwnd_) SetDpi(GetDpiForWindow(hwnd_));
+    if (hwnd_) SetDpi(static_cast<unsigned>(win32util::WindowDpi(hwnd_)));
 }
 
 LRESULT CharacterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -69,7 +68,7 @@ Size CharacterWindow::SizeAt(Point topLeft) {
     if (hwnd_ && !Visible()) {
         SetWindowPos(hwnd_, nullptr, topLeft.x, topLeft.y, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        SetDpi(GetDpiForWindow(hwnd_));
+        SetDpi(static_cast<unsigned>(win32util::WindowDpi(hwnd_)));
     }
     return size_;
 }
@@ -77,7 +76,7 @@ Size CharacterWindow::SizeAt(Point topLeft) {
 void CharacterWindow::ShowAt(Point topLeft) {
     if (!hwnd_) return;
     SetWindowPos(hwnd_, HWND_TOPMOST, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
-    SetDpi(GetDpiForWindow(hwnd_));
+    SetDpi(static_cast<unsigned>(win32util::WindowDpi(hwnd_)));
     Draw();
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
 }
@@ -194,22 +193,9 @@ void CharacterWindow::Draw() {
     if (!hwnd_ || character_.frames.empty()) return;
     const auto& pixels = Pixels(frame_, mouth_);
     if (pixels.size() != static_cast<std::size_t>(size_.width) * size_.height * 4) return;
-    if (!memoryDc_) memoryDc_.reset(CreateCompatibleDC(nullptr));
-    if (!surface_ || surfaceSize_ != size_) {
-        void* bits = nullptr;
-        UniqueBitmap bitmap = CreateLayeredSurface(size_.width, size_.height, bits);
-        if (!bitmap) return;
-        SelectObject(memoryDc_.get(), bitmap.get());
-        surface_ = std::move(bitmap);  // the old one is no longer selected: freed safely
-        surfaceBits_ = bits;
-        surfaceSize_ = size_;
-    }
-    std::memcpy(surfaceBits_, pixels.data(), pixels.size());
-    SIZE size{size_.width, size_.height};
-    POINT source{0, 0};
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    UpdateLayeredWindow(hwnd_, nullptr, nullptr, &size, memoryDc_.get(), &source, 0, &blend,
-                        ULW_ALPHA);
+    if (!surface_.Resize(size_)) return;
+    std::memcpy(surface_.Pixels().data(), pixels.data(), pixels.size());
+    surface_.Present(hwnd_);
 }
 
 }  // namespace agent::win

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "layered_surface.h"
 #include "portable/animator.h"
 #include "portable/frame_cache.h"
 #include "portable/placement.h"
@@ -39,6 +40,9 @@ public:
     // may be null): an owned window is never taken for a window the user reads in.
     CharacterWindow(const format::CharacterData& character, CharacterWindowListener& listener,
                     const std::wstring& title, HWND owner);
+    // The window keeps a reference to the data: a temporary would be gone at once.
+    CharacterWindow(format::CharacterData&&, CharacterWindowListener&, const std::wstring&,
+                    HWND) = delete;
     CharacterWindow(const CharacterWindow&) = delete;
     CharacterWindow& operator=(const CharacterWindow&) = delete;
 
@@ -85,10 +89,7 @@ private:
     // Frames as drawn at a DPI other than 96 or with a mouth, made when first needed.
     FrameCache drawn_{kFrameCacheBytes};
 
-    UniqueBitmap surface_;  // before the DC, so that the DC lets go of it first
-    UniqueDc memoryDc_;
-    void* surfaceBits_ = nullptr;
-    Size surfaceSize_;
+    LayeredSurface surface_;
 
     bool dragging_ = false;
     Point dragStartCursor_;

@@ -27,11 +27,14 @@ using win32util::UniqueWindow;
 using win32util::Utf8ToWide;
 using win32util::WideToUtf8;
 
-// A 32-bit top-down DIB section (premultiplied BGRA, rows as the frames store them) for
-// UpdateLayeredWindow; `bits` receives its pixels. Null on failure.
-UniqueBitmap CreateLayeredSurface(int width, int height, void*& bits);
-
-// Registers a window class of this module once; later calls for the same name do nothing.
-void RegisterWindowClass(const wchar_t* name, WNDPROC proc);
+// Registers, once, the window class whose windows hand their messages to an object of T
+// (see win32util::ForwardingWindowProc).
+template <class T, HWND T::*Handle, LRESULT (T::*OnMessage)(UINT, WPARAM, LPARAM)>
+void RegisterForwardingClass(const wchar_t* name) {
+    WNDCLASSEXW windowClass{sizeof(windowClass)};
+    windowClass.lpfnWndProc = &win32util::ForwardingWindowProc<T, Handle, OnMessage>;
+    windowClass.lpszClassName = name;
+    win32util::RegisterWindowClass(windowClass);
+}
 
 }  // namespace agent::win

@@ -13,9 +13,8 @@ constexpr UINT kMsgRunTask = WM_APP + 2;   // the next posted task
 }  // namespace
 
 WindowScheduler::WindowScheduler(int speedUp) : speedUp_(std::max(1, speedUp)) {
-    RegisterWindowClass(kClassName,
-                        &win32util::ForwardingWindowProc<WindowScheduler, &WindowScheduler::hwnd_,
-                                                         &WindowScheduler::OnMessage>);
+    RegisterForwardingClass<WindowScheduler, &WindowScheduler::hwnd_, &WindowScheduler::OnMessage>(
+        kClassName);
     CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                     GetModuleHandleW(nullptr), this);
     window_.reset(hwnd_);

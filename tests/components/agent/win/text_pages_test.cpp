@@ -4,6 +4,7 @@
 
 #include <string>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 namespace agent::win {
@@ -56,6 +57,11 @@ TEST(LayoutPageTest, PagesCoverTheWholeTextInOrder) {
         EXPECT_GT(pages, 10);
     }
 }
+
+// The pages view their text: a temporary string, gone before them, does not compile; a string
+// that lives on does.
+static_assert(!std::is_constructible_v<PagedText, std::u16string, int, int, MeasureText>);
+static_assert(std::is_constructible_v<PagedText, const std::u16string&, int, int, MeasureText>);
 
 TEST(PagedTextTest, TurnsWhenTheWordLeavesThePage) {
     const std::u16string text = u"one two three four five six seven";

@@ -3,8 +3,10 @@
 // text of any length costs only what is shown.
 #pragma once
 
+#include <concepts>
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -35,6 +37,10 @@ TextPage LayoutPage(std::u16string_view text, std::size_t from, int maxWidth, in
 class PagedText {
 public:
     PagedText(std::u16string_view text, int maxWidth, int maxLines, MeasureText measure);
+    // The pages view the text, which must outlive them: a temporary string would be gone at once.
+    template <class String>
+    requires std::same_as<String, std::u16string> PagedText(String&&, int, int, MeasureText)
+    = delete;
     const TextPage& Current() const noexcept { return page_; }
     // Turns to the page holding the word that starts at this offset; true when it turned.
     bool ShowWord(std::size_t wordBegin);

@@ -24,8 +24,6 @@ public:
     // Runs what is due now, without moving the clock.
     void RunDue() { AdvanceBy(0); }
     std::size_t PendingCount() const { return queue_.size(); }
-    // The due time of the earliest callback, or -1 when none waits.
-    long long NextDueMs() const;
 
 private:
     using Key = std::pair<long long, Token>;  // due time, then order of scheduling

@@ -1,6 +1,6 @@
 // Vocalinka's character file: an animated character's pictures and animations in one small file
-// with the extension ".acs". The content is our own format; the byte layout is described at the
-// top of character_file.cpp. Portable: reading and writing never touch the file system.
+// with the extension ".acs". The content is our own format; the byte layout is described in
+// src/file_layout.h. Portable: reading and writing never touch the file system.
 #pragma once
 
 #include <array>

@@ -59,9 +59,7 @@ public:
     const std::u16string& LastVoiceNote() const noexcept { return voiceNote_; }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
-                                       LPARAM lParam) noexcept;
-    LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool EnsureVoice();
     bool ChooseVoice(const core::VoiceChoice& choice);
     void OnVoiceEvents();
@@ -76,6 +74,7 @@ private:
     core::Scheduler& scheduler_;
     VoiceFactory makeVoice_;
     // Declared before the voice, so the voice, which posts to the window, goes first.
+    HWND hwnd_ = nullptr;  // set by the window procedure when the window is made
     win32util::UniqueWindow window_;
     std::unique_ptr<Voice> voice_;
     bool voiceUnavailable_ = false;
