@@ -16,7 +16,7 @@ Notepad::Notepad() {
     if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                        &startup, &process_)) {
         // This notepad's window: one of an earlier test may still be closing.
-        WaitUntil(
+        PumpUntil(
             [this] {
                 main_ = VisibleWindowOf(process_.dwProcessId, L"Notepad");
                 return main_ && (edit_ = FindWindowExW(main_, nullptr, L"Edit", nullptr));
@@ -38,7 +38,7 @@ void Notepad::Select(const std::wstring& text, bool all) const {
     SendMessageW(edit_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(edit_, EM_SETSEL, 0, all ? -1 : 0);
     SetForegroundWindow(main_);
-    WaitUntil([this] { return GetForegroundWindow() == main_; }, 2s);
+    PumpUntil([this] { return GetForegroundWindow() == main_; }, 2s);
 }
 
 StandIn::StandIn(const std::wstring& mode) {
@@ -59,7 +59,7 @@ StandIn::StandIn(const std::wstring& mode) {
         return;
     }
     const wchar_t* className = mode == L"console" ? L"ConsoleWindowClass" : L"VocalinkaStandIn";
-    WaitUntil([&] { return (window_ = VisibleWindowOf(process_.dwProcessId, className)); }, 20s);
+    PumpUntil([&] { return (window_ = VisibleWindowOf(process_.dwProcessId, className)); }, 20s);
 }
 
 StandIn::~StandIn() {
@@ -74,7 +74,7 @@ StandIn::~StandIn() {
 
 bool StandIn::Activate() const {
     SetForegroundWindow(window_);
-    return WaitUntil([this] { return GetForegroundWindow() == window_; }, 5s);
+    return PumpUntil([this] { return GetForegroundWindow() == window_; }, 5s);
 }
 
 std::vector<std::string> StandIn::Log() const {
@@ -89,7 +89,7 @@ std::vector<std::string> StandIn::Log() const {
 }
 
 bool StandIn::WaitForLogLine(const std::string& line, std::chrono::milliseconds timeout) const {
-    return WaitUntil(
+    return PumpUntil(
         [&] {
             for (const auto& logged : Log()) {
                 if (logged == line) return true;

@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <chrono>
-#include <functional>
 #include <optional>
 #include <string>
+
+#include "test_support/pump_until.h"
+#include "test_support/temporary_folder.h"
 
 namespace e2e {
 
@@ -18,8 +20,8 @@ public:
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
     ~ProgramUnderTest();
 
-    const std::wstring& Folder() const { return folder_; }
-    std::wstring ProfilePath() const { return folder_ + L"\\profile.pfl"; }
+    const std::wstring& Folder() const { return folder_.Path(); }
+    std::wstring ProfilePath() const { return Folder() + L"\\profile.pfl"; }
     void WriteProfile(const std::string& bytes) const;
     std::optional<std::string> ReadProfile() const;
 
@@ -46,7 +48,7 @@ public:
     bool Close();
 
 private:
-    std::wstring folder_;
+    vocalinka::test::TemporaryFolder folder_;
     PROCESS_INFORMATION process_{};
     HWND main_ = nullptr;
 };
@@ -54,9 +56,7 @@ private:
 // A visible top-level window of that process with this class, or null.
 HWND VisibleWindowOf(DWORD processId, const wchar_t* className);
 
-// Waits, pumping this thread's messages, until `done` holds or `timeout` passes.
-bool WaitUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds timeout = std::chrono::seconds{5});
+using vocalinka::test::PumpUntil;
 
 // Real input, as the user gives it.
 void PressMouse(POINT screenPoint, DWORD downFlag, DWORD upFlag);
