@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <chrono>
 #include <functional>
+#include <thread>
 
 namespace vocalinka::test {
 
@@ -16,20 +16,16 @@ inline bool PumpUntil(const std::function<bool()>& done,
                       const std::function<bool(MSG&)>& preTranslate = {}) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (!done()) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            end - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return false;
+        if (std::chrono::steady_clock::now() >= end) return false;
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (preTranslate && preTranslate(msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        // Wakes for the next message at once; the condition may also change on another thread
-        // or in another process, so it is looked at again every few milliseconds.
-        MsgWaitForMultipleObjectsEx(0, nullptr,
-                                    static_cast<DWORD>(std::min<long long>(left.count(), 10)),
-                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        // The condition may change on another thread or in another process: looked at again
+        // every few milliseconds.
+        std::this_thread::sleep_for(std::chrono::milliseconds{5});
     }
     return true;
 }
