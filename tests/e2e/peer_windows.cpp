@@ -26,12 +26,7 @@ Notepad::Notepad() {
 }
 
 Notepad::~Notepad() {
-    if (process_.hProcess) {
-        TerminateProcess(process_.hProcess, 0);
-        WaitForSingleObject(process_.hProcess, 5000);
-        CloseHandle(process_.hProcess);
-        CloseHandle(process_.hThread);
-    }
+    EndProcess(process_);
 }
 
 void Notepad::Select(const std::wstring& text, bool all) const {
@@ -48,11 +43,8 @@ StandIn::StandIn(const std::wstring& mode) {
     log_ = std::wstring(temp) + L"vocalinka-standin-" + std::to_wstring(GetCurrentProcessId()) +
            L"-" + std::to_wstring(++serial) + L".log";
     DeleteFileW(log_.c_str());
-    std::wstring path = vocalinka::Utf8ToWide(kStandInPath);
-    for (auto& c : path) {
-        if (c == L'/') c = L'\\';
-    }
-    std::wstring command = L"\"" + path + L"\" " + mode + L" \"" + log_ + L"\"";
+    std::wstring command =
+        L"\"" + WindowsPath(kStandInPath) + L"\" " + mode + L" \"" + log_ + L"\"";
     STARTUPINFOW startup{sizeof(startup)};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process_)) {
@@ -63,12 +55,7 @@ StandIn::StandIn(const std::wstring& mode) {
 }
 
 StandIn::~StandIn() {
-    if (process_.hProcess) {
-        TerminateProcess(process_.hProcess, 0);
-        WaitForSingleObject(process_.hProcess, 5000);
-        CloseHandle(process_.hProcess);
-        CloseHandle(process_.hThread);
-    }
+    EndProcess(process_);
     DeleteFileW(log_.c_str());
 }
 

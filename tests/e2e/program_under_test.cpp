@@ -11,14 +11,6 @@ namespace e2e {
 using namespace std::chrono_literals;
 namespace {
 
-std::wstring ProgramPath() {
-    std::wstring path = vocalinka::Utf8ToWide(kProgramPath);
-    for (auto& c : path) {
-        if (c == L'/') c = L'\\';
-    }
-    return path;
-}
-
 struct Search {
     DWORD processId;
     const wchar_t* className;
@@ -48,18 +40,30 @@ std::wstring NextFolderName() {
 }  // namespace
 
 ProgramUnderTest::ProgramUnderTest() : folder_(NextFolderName()) {
-    CopyFileW(ProgramPath().c_str(), (Folder() + L"\\vocalinka.exe").c_str(), FALSE);
+    CopyFileW(WindowsPath(kProgramPath).c_str(), (Folder() + L"\\vocalinka.exe").c_str(), FALSE);
 }
 
 ProgramUnderTest::~ProgramUnderTest() {
-    if (process_.hProcess) {
-        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process_.hProcess, 1);
-            WaitForSingleObject(process_.hProcess, 5000);
-        }
-        CloseHandle(process_.hProcess);
-        CloseHandle(process_.hThread);
+    EndProcess(process_, 1);
+}
+
+void EndProcess(PROCESS_INFORMATION& process, UINT exitCode) {
+    if (!process.hProcess) return;
+    if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process.hProcess, exitCode);
+        WaitForSingleObject(process.hProcess, 5000);
     }
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    process = {};
+}
+
+std::wstring WindowsPath(const char* path) {
+    std::wstring windows = vocalinka::Utf8ToWide(path);
+    for (auto& c : windows) {
+        if (c == L'/') c = L'\\';
+    }
+    return windows;
 }
 
 void ProgramUnderTest::WriteProfile(const std::string& bytes) const {

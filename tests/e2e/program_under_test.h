@@ -53,6 +53,11 @@ private:
     HWND main_ = nullptr;
 };
 
+// Ends a process started by a test, unless it has ended, and closes its handles.
+void EndProcess(PROCESS_INFORMATION& process, UINT exitCode = 0);
+// A path as the build writes it ("Z:/…" under Wine), with Windows separators.
+std::wstring WindowsPath(const char* path);
+
 // A visible top-level window of that process with this class, or null.
 HWND VisibleWindowOf(DWORD processId, const wchar_t* className);
 

@@ -147,13 +147,7 @@ public:
     }
     AnotherProgramInFront(const AnotherProgramInFront&) = delete;
     AnotherProgramInFront& operator=(const AnotherProgramInFront&) = delete;
-    ~AnotherProgramInFront() {
-        if (!process_.hProcess) return;
-        TerminateProcess(process_.hProcess, 0);
-        WaitForSingleObject(process_.hProcess, 5000);
-        CloseHandle(process_.hProcess);
-        CloseHandle(process_.hThread);
-    }
+    ~AnotherProgramInFront() { EndProcess(process_); }
     bool InFront() const {
         return window_ && PumpUntil([&] { return GetForegroundWindow() == window_; }, 5s);
     }
