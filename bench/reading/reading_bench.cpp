@@ -16,7 +16,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using e2e::WaitUntil;
+using e2e::PumpUntil;
 using namespace std::chrono_literals;
 
 double Ms(Clock::duration d) {
@@ -64,7 +64,7 @@ int main() {
         return 1;
     }
     HWND notepad = nullptr;
-    WaitUntil(
+    PumpUntil(
         [&] { return (notepad = e2e::VisibleWindowOf(notepadProcess.dwProcessId, L"Notepad")); },
         20s);
     HWND edit = FindWindowExW(notepad, nullptr, L"Edit", nullptr);
@@ -75,7 +75,7 @@ int main() {
     const e2e::HotkeySetting shortcut(L"Ctrl+Alt+F9");
     e2e::ProgramUnderTest program;
     if (!program.Start() ||
-        !WaitUntil([&] { return !trace.Find("event", "BalloonHide").empty(); }, 30s)) {
+        !PumpUntil([&] { return !trace.Find("event", "BalloonHide").empty(); }, 30s)) {
         std::puts("reading: vocalinka did not start and greet");
         TerminateProcess(notepadProcess.hProcess, 0);
         return 1;
@@ -87,7 +87,7 @@ int main() {
     for (int run = 0; run < kRuns; ++run) {
         // Notepad's own copy.
         SetForegroundWindow(notepad);
-        WaitUntil([&] { return GetForegroundWindow() == notepad; }, 2s);
+        PumpUntil([&] { return GetForegroundWindow() == notepad; }, 2s);
         if (OpenClipboard(nullptr)) {
             EmptyClipboard();
             CloseClipboard();
@@ -106,7 +106,7 @@ int main() {
 
         // A click on the button, the user having worked in notepad.
         SetForegroundWindow(notepad);
-        WaitUntil([&] { return GetForegroundWindow() == notepad; }, 2s);
+        PumpUntil([&] { return GetForegroundWindow() == notepad; }, 2s);
         const std::size_t speaks = trace.Find("request", "Speak").size();
         const std::size_t stops = trace.Find("request", "Stop").size();
         e2e::PressMouse(e2e::CentreOf(command1), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
@@ -116,12 +116,12 @@ int main() {
         }
         // The second click stops it before the next round.
         e2e::PressMouse(e2e::CentreOf(command1), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
-        WaitUntil([&] { return trace.Find("request", "Stop").size() > stops; }, 3s);
-        WaitUntil([&] { return trace.Find("event", "BalloonHide").size() > speaks; }, 3s);
+        PumpUntil([&] { return trace.Find("request", "Stop").size() > stops; }, 3s);
+        PumpUntil([&] { return trace.Find("event", "BalloonHide").size() > speaks; }, 3s);
 
         // The shortcut, pressed in notepad; a second press stops the reading.
         SetForegroundWindow(notepad);
-        WaitUntil([&] { return GetForegroundWindow() == notepad; }, 2s);
+        PumpUntil([&] { return GetForegroundWindow() == notepad; }, 2s);
         const std::size_t pressSpeaks = trace.Find("request", "Speak").size();
         const std::size_t pressStops = trace.Find("request", "Stop").size();
         start = Clock::now();
@@ -131,8 +131,8 @@ int main() {
             pressMs.push_back(Ms(Clock::now() - start));
         }
         e2e::PressShortcut({VK_CONTROL, VK_MENU}, VK_F9);
-        WaitUntil([&] { return trace.Find("request", "Stop").size() > pressStops; }, 3s);
-        WaitUntil([&] { return trace.Find("event", "BalloonHide").size() > pressSpeaks; }, 3s);
+        PumpUntil([&] { return trace.Find("request", "Stop").size() > pressStops; }, 3s);
+        PumpUntil([&] { return trace.Find("event", "BalloonHide").size() > pressSpeaks; }, 3s);
     }
     TerminateProcess(notepadProcess.hProcess, 0);
     CloseHandle(notepadProcess.hProcess);

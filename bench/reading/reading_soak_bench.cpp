@@ -20,7 +20,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-using e2e::WaitUntil;
+using e2e::PumpUntil;
 
 struct Usage {
     double privateMb = 0;
@@ -73,7 +73,7 @@ public:
     bool Start() {
         if (!program_.Start()) return false;
         command1_ = FindWindowExW(program_.MainWindow(), nullptr, L"Button", nullptr);
-        return WaitUntil([&] { return Count("event", "BalloonHide") >= 1; }, 30s);
+        return PumpUntil([&] { return Count("event", "BalloonHide") >= 1; }, 30s);
     }
     std::size_t Count(const char* kind, const char* name) const {
         return trace_.Find(kind, name).size();
@@ -89,11 +89,11 @@ public:
             watch();
             return Count("request", "Speak") > speaks;
         };
-        if (!WaitUntil(spoken, bound)) return false;
+        if (!PumpUntil(spoken, bound)) return false;
         // A while of reading, so that what the reading itself holds is counted too.
-        WaitUntil([&] { return watch(), false; }, 500ms);
+        PumpUntil([&] { return watch(), false; }, 500ms);
         Click();
-        return WaitUntil([&] { return watch(), Count("event", "BalloonHide") > hides; }, bound);
+        return PumpUntil([&] { return watch(), Count("event", "BalloonHide") > hides; }, bound);
     }
     DWORD ProcessId() const { return program_.ProcessId(); }
     HWND MainWindow() const { return program_.MainWindow(); }
@@ -121,11 +121,11 @@ bool Soak(int readings) {
     for (int reading = 1; reading <= readings; ++reading) {
         // The user works in notepad between readings.
         SetForegroundWindow(notepad.Main());
-        WaitUntil([&] { return GetForegroundWindow() == notepad.Main(); }, 2s);
+        PumpUntil([&] { return GetForegroundWindow() == notepad.Main(); }, 2s);
         if (!reader.Read()) {
             // A click lost on a loaded machine: counted, and the soak goes on.
             ++incomplete;
-            WaitUntil([] { return false; }, 1s);
+            PumpUntil([] { return false; }, 1s);
         }
         if (reading == 1) Print("reading 1:", UsageOf(reader.ProcessId()));
         if (reading == 100) Print("reading 100:", at100 = UsageOf(reader.ProcessId()));
@@ -160,7 +160,7 @@ bool HugeReading() {
     }
     const Usage before = UsageOf(reader.ProcessId());
     SetForegroundWindow(huge.Window());
-    WaitUntil([&] { return GetForegroundWindow() == huge.Window(); }, 5s);
+    PumpUntil([&] { return GetForegroundWindow() == huge.Window(); }, 5s);
     const auto start = std::chrono::steady_clock::now();
     double peakMb = before.privateMb;
     const auto watch = [&] { peakMb = std::max(peakMb, UsageOf(reader.ProcessId()).privateMb); };

@@ -49,7 +49,7 @@ void ShowSliderValue(HWND slider, HWND label) {
 
 }  // namespace
 
-frmCFG::frmCFG(HINSTANCE instance) : DesignedDialog(instance, IDD_CFG, kDesign) {}
+frmCFG::frmCFG(HINSTANCE instance) : OkCancelDialog(instance, IDD_CFG, kDesign) {}
 
 void frmCFG::Run(HWND owner, ProfileSettings& settings) {
     // Start-up leaves the slider class to the one dialog that uses it.
@@ -77,15 +77,7 @@ bool frmCFG::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&) {
             if (reinterpret_cast<HWND>(lParam) == Item(IDC_SLDPITCH)) sldPitch_Scroll();
             return true;
         case WM_COMMAND:
-            switch (LOWORD(wParam)) {
-                case IDOK:
-                    cmdOK_Click();
-                    return true;
-                case IDCANCEL:  // also Escape and the close box
-                    cmdCancel_Click();
-                    return true;
-            }
-            return false;
+            return OkOrCancelCommand(wParam);
     }
     return false;
 }
@@ -112,10 +104,6 @@ void frmCFG::cmdOK_Click() {
     }
     settings_->Speed = speed;
     settings_->Pitch = WideToUtf8(WindowText(Item(IDC_LBLPITCH)));
-    Close();
-}
-
-void frmCFG::cmdCancel_Click() {
     Close();
 }
 

@@ -3,12 +3,12 @@
 
 #include <windows.h>
 
+#include "settings/ok_cancel_dialog.h"
 #include "settings/profile.h"
-#include "ui/dialog_window.h"
 
 namespace vocalinka {
 
-class frmCFG : public DesignedDialog {
+class frmCFG : public OkCancelDialog {
 public:
     explicit frmCFG(HINSTANCE instance);
 
@@ -22,8 +22,7 @@ private:
 
     void sldSpeed_Scroll();
     void sldPitch_Scroll();
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void cmdOK_Click() override;
 
     ProfileSettings* settings_ = nullptr;
 };

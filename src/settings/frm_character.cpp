@@ -31,8 +31,4 @@ frmCharacter::frmCharacter(HINSTANCE instance, std::wstring folder)
     : ListChooser(instance, IDD_CHARACTER, kDesign, IDC_LSTCHAR, std::move(folder), L".acs",
                   OfferedCharacter, &ProfileSettings::Character) {}
 
-std::wstring frmCharacter::InstalledFolder() {
-    return CharacterFolder(WindowsDirectory());
-}
-
 }  // namespace vocalinka

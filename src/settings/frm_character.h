@@ -6,16 +6,17 @@
 #include <string>
 
 #include "settings/list_chooser.h"
+#include "speech/character_win.h"
+#include "ui/win32_util.h"
 
 namespace vocalinka {
 
 class frmCharacter : public ListChooser {
 public:
-    // Lists the ".acs" files of `folder`; OK sets Character.
-    explicit frmCharacter(HINSTANCE instance, std::wstring folder = InstalledFolder());
-
-    // <Windows>\Msagent\Chars, where the character files are installed.
-    static std::wstring InstalledFolder();
+    // Lists the ".acs" files of `folder`, by default the folder where characters are installed;
+    // OK sets Character.
+    explicit frmCharacter(HINSTANCE instance,
+                          std::wstring folder = CharacterFolder(WindowsDirectory()));
 };
 
 }  // namespace vocalinka

@@ -21,8 +21,4 @@ frmLanguage::frmLanguage(HINSTANCE instance, std::wstring folder)
     : ListChooser(instance, IDD_LANGUAGE, kDesign, IDC_LSTLANGUAGE, std::move(folder), L".dll",
                   LanguageOf, &ProfileSettings::Language) {}
 
-std::wstring frmLanguage::InstalledFolder() {
-    return WindowsDirectory() + L"\\Msagent\\Intl";
-}
-
 }  // namespace vocalinka

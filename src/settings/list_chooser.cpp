@@ -9,7 +9,7 @@ namespace vocalinka {
 ListChooser::ListChooser(HINSTANCE instance, int templateId, DialogDesign design, int listId,
                          std::wstring folder, std::wstring_view extension, EntryOf entryOf,
                          std::string ProfileSettings::*field)
-    : DesignedDialog(instance, templateId, design),
+    : OkCancelDialog(instance, templateId, design),
       listId_(listId),
       folder_(std::move(folder)),
       extension_(extension),
@@ -40,16 +40,7 @@ void ListChooser::Form_Load() {
 }
 
 bool ListChooser::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR&) {
-    if (message != WM_COMMAND) return false;
-    switch (LOWORD(wParam)) {
-        case IDOK:
-            cmdOK_Click();
-            return true;
-        case IDCANCEL:  // also Escape and the close box
-            cmdCancel_Click();
-            return true;
-    }
-    return false;
+    return message == WM_COMMAND && OkOrCancelCommand(wParam);
 }
 
 void ListChooser::cmdOK_Click() {
@@ -65,10 +56,6 @@ void ListChooser::cmdOK_Click() {
         text.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
         settings_->*field_ = WideToUtf8(text);
     }
-    Close();
-}
-
-void ListChooser::cmdCancel_Click() {
     Close();
 }
 

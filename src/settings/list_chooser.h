@@ -8,12 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "settings/ok_cancel_dialog.h"
 #include "settings/profile.h"
-#include "ui/dialog_window.h"
 
 namespace vocalinka {
 
-class ListChooser : public DesignedDialog {
+class ListChooser : public OkCancelDialog {
 public:
     // Modal, owned by `owner`. OK with an entry selected sets the field to it; Cancel, the
     // close box and OK on an empty list leave it.
@@ -31,8 +31,7 @@ protected:
 private:
     void Form_Load() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void cmdOK_Click() override;
 
     int listId_;
     std::wstring folder_;

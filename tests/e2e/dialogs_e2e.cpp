@@ -53,13 +53,22 @@ protected:
         return program_.WaitForFocusedWindowWithCaption(caption);
     }
     bool Gone(HWND window) {
-        return WaitUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); });
+        return PumpUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); });
     }
     bool FocusOn(HWND dialog, HWND control) {
-        return WaitUntil([&] { return FocusedWindowOf(dialog) == control; });
+        return PumpUntil([&] { return FocusedWindowOf(dialog) == control; });
+    }
+    // Waits for the program's message with this caption, expects its text and answers it with
+    // Enter.
+    void AnswerMessage(const wchar_t* caption, const std::wstring& text) {
+        HWND message = program_.WaitForFocusedWindowWithCaption(caption);
+        ASSERT_NE(message, nullptr) << caption;
+        EXPECT_EQ(TextOf(GetDlgItem(message, 0xFFFF)), text);  // the message box's text
+        PressKey(VK_RETURN);
+        EXPECT_TRUE(Gone(message));
     }
     void ExpectProfileBecomes(const std::string& bytes) {
-        EXPECT_TRUE(WaitUntil([&] { return program_.ReadProfile() == bytes; }))
+        EXPECT_TRUE(PumpUntil([&] { return program_.ReadProfile() == bytes; }))
             << program_.ReadProfile().value_or("<none>");
     }
 
@@ -77,12 +86,9 @@ TEST_F(DialogsE2E, SpeechConfigurationIsModalRefusesASpeedOf300AndEscapeStoresNo
     EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TXTSPEED)), L"300");
     EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_LBLPITCH)), L"300");
     PressKey(VK_RETURN);
-    HWND message = program_.WaitForFocusedWindowWithCaption(L"Configuration Error");
-    ASSERT_NE(message, nullptr);
-    EXPECT_EQ(TextOf(GetDlgItem(message, 0xFFFF)),
-              L"Talking speed out of range.\r\nPlease select a number from 50 - 250.");
-    PressKey(VK_RETURN);
-    EXPECT_TRUE(Gone(message));
+    ASSERT_NO_FATAL_FAILURE(
+        AnswerMessage(L"Configuration Error",
+                      L"Talking speed out of range.\r\nPlease select a number from 50 - 250."));
     EXPECT_TRUE(IsWindowVisible(dialog));
     PressKeys({VK_TAB, VK_TAB, VK_HOME, VK_ESCAPE});  // OK, Cancel, then the speed slider
     EXPECT_TRUE(Gone(dialog));
@@ -100,19 +106,19 @@ TEST_F(DialogsE2E, SlidersMovedByKeyboardAndMouseThenOkWriteTheProfile) {
     PressKeys({VK_TAB, VK_TAB});
     ASSERT_TRUE(FocusOn(dialog, speed));
     PressKeys({VK_RIGHT, VK_RIGHT, VK_RIGHT});
-    EXPECT_TRUE(WaitUntil([&] { return TextOf(speedLabel) == L"130"; })) << TextOf(speedLabel);
+    EXPECT_TRUE(PumpUntil([&] { return TextOf(speedLabel) == L"130"; })) << TextOf(speedLabel);
 
     // A click on the channel right of the thumb moves it a large step.
     RECT track{};
     GetWindowRect(speed, &track);
     PressMouse({track.right - 8, (track.top + track.bottom) / 2}, MOUSEEVENTF_LEFTDOWN,
                MOUSEEVENTF_LEFTUP);
-    EXPECT_TRUE(WaitUntil([&] { return TextOf(speedLabel) == L"135"; })) << TextOf(speedLabel);
+    EXPECT_TRUE(PumpUntil([&] { return TextOf(speedLabel) == L"135"; })) << TextOf(speedLabel);
 
     PressKey(VK_TAB);
     ASSERT_TRUE(FocusOn(dialog, GetDlgItem(dialog, IDC_SLDPITCH)));
     PressKeys({VK_LEFT, VK_LEFT});
-    EXPECT_TRUE(WaitUntil([&] { return TextOf(pitchLabel) == L"125"; })) << TextOf(pitchLabel);
+    EXPECT_TRUE(PumpUntil([&] { return TextOf(pitchLabel) == L"125"; })) << TextOf(pitchLabel);
 
     PressKey(VK_RETURN);
     EXPECT_TRUE(Gone(dialog));
@@ -144,7 +150,7 @@ TEST_F(DialogsE2E, TheChoosersOfferWhatIsInstalledAndOkStoresTheChoice) {
         const std::string expected = c.listId == IDC_LSTCHAR
                                          ? Profile(chosen, "English", "127", "127")
                                          : Profile("Merlin", chosen, "127", "127");
-        EXPECT_TRUE(WaitUntil([&] { return program.ReadProfile() == expected; }))
+        EXPECT_TRUE(PumpUntil([&] { return program.ReadProfile() == expected; }))
             << program.ReadProfile().value_or("<none>");
     }
 }
@@ -200,7 +206,7 @@ bool CopyMarkerProgram(const std::wstring& to) {
 }
 
 bool FileAppears(const std::wstring& path) {
-    return WaitUntil([&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; },
+    return PumpUntil([&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; },
                      10s);
 }
 
@@ -230,12 +236,8 @@ TEST_F(DialogsE2E, AboutIsModelessAndSystemInfoTriesTheFirstRowThenTheSecond) {
 
     rows.Set(1, program_.Folder() + L"\\nowhere");
     PressMouse(button, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
-    HWND message = program_.WaitForFocusedWindowWithCaption(L"Vocalinka 'Parlemot'");
-    ASSERT_NE(message, nullptr);
-    EXPECT_EQ(TextOf(GetDlgItem(message, 0xFFFF)),
-              L"System Information Is Unavailable At This Time");
-    PressKey(VK_RETURN);
-    EXPECT_TRUE(Gone(message));
+    ASSERT_NO_FATAL_FAILURE(
+        AnswerMessage(L"Vocalinka 'Parlemot'", L"System Information Is Unavailable At This Time"));
     EXPECT_TRUE(IsWindowVisible(about));
     PressKey(VK_ESCAPE);
     EXPECT_TRUE(Gone(about));

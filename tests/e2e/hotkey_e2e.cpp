@@ -48,7 +48,7 @@ TEST_F(ShortcutReading, ReadsTheWindowInFrontAndAPressDuringTheReadingStopsIt) {
     EXPECT_EQ(trace_.Find("request", "Speak").back().args.at(0),
               L"\\Spd=150\\\\Pit=90\\Read from the keyboard.");
     EXPECT_TRUE(Busy());
-    EXPECT_TRUE(WaitUntil([] { return ClipboardText() == L"the user's own clipboard"; }));
+    EXPECT_TRUE(PumpUntil([] { return ClipboardText() == L"the user's own clipboard"; }));
     // The person stays where they were, and no key is left down.
     EXPECT_EQ(GetForegroundWindow(), notepad_.Main());
     for (const int key : {int{VK_CONTROL}, int{VK_MENU}, int{VK_SHIFT}, int{'C'}}) {
@@ -58,7 +58,7 @@ TEST_F(ShortcutReading, ReadsTheWindowInFrontAndAPressDuringTheReadingStopsIt) {
     const std::size_t stops = Count("request", "Stop");
     PressShortcut({VK_CONTROL, VK_MENU}, VK_F9);
     ASSERT_TRUE(WaitForCount("request", "Stop", stops + 1)) << "the second press did not stop";
-    EXPECT_TRUE(WaitUntil([&] { return Idle(); }));
+    EXPECT_TRUE(PumpUntil([&] { return Idle(); }));
     EXPECT_EQ(Count("request", "Speak"), speaks + 1);
 }
 
@@ -79,7 +79,7 @@ TEST_F(ReadingE2E, AShortcutThatCannotBeUnderstoodIsSaidOnceAndTheProgramRuns) {
     const HotkeySetting setting(L"Ctrl+Banana");
     StartProgram();
     std::wstring message;
-    ASSERT_TRUE(WaitUntil([&] { return !(message = MessageOf(program_)).empty(); }, 20s));
+    ASSERT_TRUE(PumpUntil([&] { return !(message = MessageOf(program_)).empty(); }, 20s));
     EXPECT_NE(message.find(L"\"Ctrl+Banana\""), std::wstring::npos);
     EXPECT_NE(message.find(L"\"Banana\" is not the name of a key"), std::wstring::npos);
     // The program goes on meanwhile: the greeting is spoken, the button answers.
@@ -88,8 +88,8 @@ TEST_F(ReadingE2E, AShortcutThatCannotBeUnderstoodIsSaidOnceAndTheProgramRuns) {
 
     ASSERT_NE(program_.WaitForFocusedWindowWithCaption(kApplicationTitle), nullptr);
     PressKey(VK_RETURN);
-    EXPECT_TRUE(WaitUntil([&] { return MessageOf(program_).empty(); }));
-    EXPECT_FALSE(WaitUntil([&] { return !MessageOf(program_).empty(); }, 1s)) << "said twice";
+    EXPECT_TRUE(PumpUntil([&] { return MessageOf(program_).empty(); }));
+    EXPECT_FALSE(PumpUntil([&] { return !MessageOf(program_).empty(); }, 1s)) << "said twice";
     EXPECT_TRUE(IsWindowVisible(program_.MainWindow()));
 }
 
@@ -101,7 +101,7 @@ TEST_F(ReadingE2E, ASecondCopyOfTheProgramDoesNotTakeTheShortcutSilently) {
     ProgramUnderTest second;
     ASSERT_TRUE(second.Start());
     std::wstring message;
-    ASSERT_TRUE(WaitUntil([&] { return !(message = MessageOf(second)).empty(); }, 20s));
+    ASSERT_TRUE(PumpUntil([&] { return !(message = MessageOf(second)).empty(); }, 20s));
     EXPECT_NE(message.find(L"Ctrl+Alt+F9 is already taken"), std::wstring::npos);
     EXPECT_EQ(MessageOf(program_), L"");
 }

@@ -73,13 +73,13 @@ TEST_F(MainWindowE2E, StandsNearTheTopRightCornerWithItsDesignedClientSize) {
 
 TEST_F(MainWindowE2E, RightPressOpensThePopupMenuAndLeftPressDoesNot) {
     PressMouse(CentreOf(Command1()), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
-    EXPECT_FALSE(WaitUntil([&] { return PopupMenu() != nullptr; }, 500ms));
+    EXPECT_FALSE(PumpUntil([&] { return PopupMenu() != nullptr; }, 500ms));
 
     PressMouse(CentreOf(Command1()), MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP);
-    EXPECT_FALSE(WaitUntil([&] { return PopupMenu() != nullptr; }, 500ms));
+    EXPECT_FALSE(PumpUntil([&] { return PopupMenu() != nullptr; }, 500ms));
 
     PressMouse(CentreOf(Command1()), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-    ASSERT_TRUE(WaitUntil([&] { return PopupMenu() != nullptr; }));
+    ASSERT_TRUE(PumpUntil([&] { return PopupMenu() != nullptr; }));
     // The menu opens at the mouse pointer, moved to the left as far as the screen's edge asks.
     RECT menu{};
     GetWindowRect(PopupMenu(), &menu);
@@ -89,7 +89,7 @@ TEST_F(MainWindowE2E, RightPressOpensThePopupMenuAndLeftPressDoesNot) {
     EXPECT_LE(std::abs(menu.top - pointer.y), 1);
 
     PressKey(VK_ESCAPE);
-    EXPECT_TRUE(WaitUntil([&] { return PopupMenu() == nullptr; }));
+    EXPECT_TRUE(PumpUntil([&] { return PopupMenu() == nullptr; }));
 }
 
 TEST_F(MainWindowE2E, ClosingWritesNoProfile) {

@@ -16,7 +16,7 @@ Notepad::Notepad() {
     if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                        &startup, &process_)) {
         // This notepad's window: one of an earlier test may still be closing.
-        WaitUntil(
+        PumpUntil(
             [this] {
                 main_ = VisibleWindowOf(process_.dwProcessId, L"Notepad");
                 return main_ && (edit_ = FindWindowExW(main_, nullptr, L"Edit", nullptr));
@@ -26,19 +26,14 @@ Notepad::Notepad() {
 }
 
 Notepad::~Notepad() {
-    if (process_.hProcess) {
-        TerminateProcess(process_.hProcess, 0);
-        WaitForSingleObject(process_.hProcess, 5000);
-        CloseHandle(process_.hProcess);
-        CloseHandle(process_.hThread);
-    }
+    EndProcess(process_);
 }
 
 void Notepad::Select(const std::wstring& text, bool all) const {
     SendMessageW(edit_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(edit_, EM_SETSEL, 0, all ? -1 : 0);
     SetForegroundWindow(main_);
-    WaitUntil([this] { return GetForegroundWindow() == main_; }, 2s);
+    PumpUntil([this] { return GetForegroundWindow() == main_; }, 2s);
 }
 
 StandIn::StandIn(const std::wstring& mode) {
@@ -48,33 +43,25 @@ StandIn::StandIn(const std::wstring& mode) {
     log_ = std::wstring(temp) + L"vocalinka-standin-" + std::to_wstring(GetCurrentProcessId()) +
            L"-" + std::to_wstring(++serial) + L".log";
     DeleteFileW(log_.c_str());
-    std::wstring path = vocalinka::Utf8ToWide(kStandInPath);
-    for (auto& c : path) {
-        if (c == L'/') c = L'\\';
-    }
-    std::wstring command = L"\"" + path + L"\" " + mode + L" \"" + log_ + L"\"";
+    std::wstring command =
+        L"\"" + WindowsPath(kStandInPath) + L"\" " + mode + L" \"" + log_ + L"\"";
     STARTUPINFOW startup{sizeof(startup)};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process_)) {
         return;
     }
     const wchar_t* className = mode == L"console" ? L"ConsoleWindowClass" : L"VocalinkaStandIn";
-    WaitUntil([&] { return (window_ = VisibleWindowOf(process_.dwProcessId, className)); }, 20s);
+    PumpUntil([&] { return (window_ = VisibleWindowOf(process_.dwProcessId, className)); }, 20s);
 }
 
 StandIn::~StandIn() {
-    if (process_.hProcess) {
-        TerminateProcess(process_.hProcess, 0);
-        WaitForSingleObject(process_.hProcess, 5000);
-        CloseHandle(process_.hProcess);
-        CloseHandle(process_.hThread);
-    }
+    EndProcess(process_);
     DeleteFileW(log_.c_str());
 }
 
 bool StandIn::Activate() const {
     SetForegroundWindow(window_);
-    return WaitUntil([this] { return GetForegroundWindow() == window_; }, 5s);
+    return PumpUntil([this] { return GetForegroundWindow() == window_; }, 5s);
 }
 
 std::vector<std::string> StandIn::Log() const {
@@ -89,7 +76,7 @@ std::vector<std::string> StandIn::Log() const {
 }
 
 bool StandIn::WaitForLogLine(const std::string& line, std::chrono::milliseconds timeout) const {
-    return WaitUntil(
+    return PumpUntil(
         [&] {
             for (const auto& logged : Log()) {
                 if (logged == line) return true;

@@ -54,7 +54,7 @@ TEST(ProfileHomeE2E, AProgramFolderThatCannotBeWrittenKeepsTheSettingsInApplicat
         ASSERT_TRUE(program.ChooseMenuCommand('P'));
         ASSERT_NE(program.WaitForFocusedWindowWithCaption(L"Speech Configuration"), nullptr);
         PressKey(VK_RETURN);
-        EXPECT_TRUE(WaitUntil([&] { return Contents(roaming).has_value(); }, 10s))
+        EXPECT_TRUE(PumpUntil([&] { return Contents(roaming).has_value(); }, 10s))
             << "nothing was saved in the application data";
         EXPECT_EQ(program.FindWindowOfClass(L"#32770"), nullptr) << "a save failure was shown";
         EXPECT_TRUE(program.Close());

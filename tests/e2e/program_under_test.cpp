@@ -2,7 +2,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <thread>
 #include <utility>
 
 #include "program_path.h"
@@ -12,26 +11,6 @@ namespace e2e {
 
 using namespace std::chrono_literals;
 namespace {
-
-std::wstring ProgramPath() {
-    std::wstring path = vocalinka::Utf8ToWide(kProgramPath);
-    for (auto& c : path) {
-        if (c == L'/') c = L'\\';
-    }
-    return path;
-}
-
-void DeleteFolder(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
 
 struct Search {
     DWORD processId;
@@ -53,31 +32,42 @@ BOOL CALLBACK StopAtWindowOfClass(HWND window, LPARAM data) {
     return TRUE;
 }
 
-}  // namespace
-
-ProgramUnderTest::ProgramUnderTest() {
+// A folder for each program of the run: two in one test start apart.
+std::wstring NextFolderName() {
     static int serial = 0;
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    folder_ = std::wstring(temp) + L"vocalinka-e2e-" + std::to_wstring(GetCurrentProcessId()) +
-              L"-" + std::to_wstring(++serial);
-    CreateDirectoryW(folder_.c_str(), nullptr);
-    CopyFileW(ProgramPath().c_str(), (folder_ + L"\\vocalinka.exe").c_str(), FALSE);
+    return L"e2e-" + std::to_wstring(++serial);
 }
 
-ProgramUnderTest::ProgramUnderTest(std::wstring folder)
-    : folder_(std::move(folder)), ownsFolder_(false) {}
+}  // namespace
+
+ProgramUnderTest::ProgramUnderTest()
+    : temporary_(std::in_place, NextFolderName()), folder_(temporary_->Path()) {
+    CopyFileW(WindowsPath(kProgramPath).c_str(), (Folder() + L"\\vocalinka.exe").c_str(), FALSE);
+}
+
+ProgramUnderTest::ProgramUnderTest(std::wstring folder) : folder_(std::move(folder)) {}
 
 ProgramUnderTest::~ProgramUnderTest() {
-    if (process_.hProcess) {
-        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process_.hProcess, 1);
-            WaitForSingleObject(process_.hProcess, 5000);
-        }
-        CloseHandle(process_.hProcess);
-        CloseHandle(process_.hThread);
+    EndProcess(process_, 1);
+}
+
+void EndProcess(PROCESS_INFORMATION& process, UINT exitCode) {
+    if (!process.hProcess) return;
+    if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process.hProcess, exitCode);
+        WaitForSingleObject(process.hProcess, 5000);
     }
-    if (ownsFolder_) DeleteFolder(folder_);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    process = {};
+}
+
+std::wstring WindowsPath(const char* path) {
+    std::wstring windows = vocalinka::Utf8ToWide(path);
+    for (auto& c : windows) {
+        if (c == L'/') c = L'\\';
+    }
+    return windows;
 }
 
 void ProgramUnderTest::WriteProfile(const std::string& bytes) const {
@@ -91,15 +81,15 @@ std::optional<std::string> ProgramUnderTest::ReadProfile() const {
 }
 
 bool ProgramUnderTest::Launch() {
-    std::wstring command = L"\"" + folder_ + L"\\vocalinka.exe\"";
+    std::wstring command = L"\"" + Folder() + L"\\vocalinka.exe\"";
     STARTUPINFOW startup{sizeof(startup)};
     return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          folder_.c_str(), &startup, &process_);
+                          Folder().c_str(), &startup, &process_);
 }
 
 bool ProgramUnderTest::Start() {
     return Launch() &&
-           WaitUntil([this] { return (main_ = FindWindowOfClass(L"frmTextToSound")) != nullptr; },
+           PumpUntil([this] { return (main_ = FindWindowOfClass(L"frmTextToSound")) != nullptr; },
                      20s);
 }
 
@@ -130,7 +120,7 @@ HWND ProgramUnderTest::WaitForFocusedWindowWithCaption(const std::wstring& capti
         const std::wstring* caption;
         HWND found;
     } search{process_.dwProcessId, &caption, nullptr};
-    const bool focused = WaitUntil(
+    const bool focused = PumpUntil(
         [&] {
             search.found = nullptr;
             EnumWindows(
@@ -156,7 +146,7 @@ HWND ProgramUnderTest::WaitForFocusedWindowWithCaption(const std::wstring& capti
 bool ProgramUnderTest::ChooseMenuCommand(WORD accessKey) const {
     HWND button = FindWindowExW(main_, nullptr, L"Button", nullptr);
     PressMouse(CentreOf(button), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-    if (!WaitUntil([this] { return FindWindowOfClass(L"#32768") != nullptr; })) return false;
+    if (!PumpUntil([this] { return FindWindowOfClass(L"#32768") != nullptr; })) return false;
     PressKey(accessKey);
     return true;
 }
@@ -164,17 +154,6 @@ bool ProgramUnderTest::ChooseMenuCommand(WORD accessKey) const {
 bool ProgramUnderTest::Close() {
     PostMessageW(main_, WM_CLOSE, 0, 0);
     return WaitForExit().has_value();
-}
-
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() >= end) return false;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        std::this_thread::sleep_for(10ms);
-    }
 }
 
 void PressMouse(POINT screenPoint, DWORD downFlag, DWORD upFlag) {

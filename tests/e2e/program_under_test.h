@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <chrono>
-#include <functional>
 #include <optional>
 #include <string>
+
+#include "test_support/pump_until.h"
+#include "test_support/temporary_folder.h"
 
 namespace e2e {
 
@@ -22,7 +24,7 @@ public:
     ~ProgramUnderTest();
 
     const std::wstring& Folder() const { return folder_; }
-    std::wstring ProfilePath() const { return folder_ + L"\\profile.pfl"; }
+    std::wstring ProfilePath() const { return Folder() + L"\\profile.pfl"; }
     void WriteProfile(const std::string& bytes) const;
     std::optional<std::string> ReadProfile() const;
 
@@ -49,18 +51,22 @@ public:
     bool Close();
 
 private:
+    // A folder of the test's own, or none when the program is run where it is.
+    std::optional<vocalinka::test::TemporaryFolder> temporary_;
     std::wstring folder_;
-    bool ownsFolder_ = true;
     PROCESS_INFORMATION process_{};
     HWND main_ = nullptr;
 };
 
+// Ends a process started by a test, unless it has ended, and closes its handles.
+void EndProcess(PROCESS_INFORMATION& process, UINT exitCode = 0);
+// A path as the build writes it ("Z:/…" under Wine), with Windows separators.
+std::wstring WindowsPath(const char* path);
+
 // A visible top-level window of that process with this class, or null.
 HWND VisibleWindowOf(DWORD processId, const wchar_t* className);
 
-// Waits, pumping this thread's messages, until `done` holds or `timeout` passes.
-bool WaitUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds timeout = std::chrono::seconds{5});
+using vocalinka::test::PumpUntil;
 
 // Real input, as the user gives it.
 void PressMouse(POINT screenPoint, DWORD downFlag, DWORD upFlag);

@@ -67,13 +67,13 @@ TEST_F(NotepadReading, ReadsTheSelectionInAnyScriptWithTheProfilesSpeedAndPitch)
         EXPECT_EQ(trace_.Find("request", "Speak").back().args.at(0),
                   L"\\Spd=150\\\\Pit=90\\" + escaped);
         EXPECT_TRUE(Busy());
-        EXPECT_TRUE(WaitUntil([] { return ClipboardText() == L"the user's own clipboard"; }));
+        EXPECT_TRUE(PumpUntil([] { return ClipboardText() == L"the user's own clipboard"; }));
 
         // A second click stops the reading; the character stays on screen.
         const std::size_t stops = Count("request", "Stop");
         Click();
         ASSERT_TRUE(WaitForCount("request", "Stop", stops + 1));
-        EXPECT_TRUE(WaitUntil([&] { return Idle(); }));
+        EXPECT_TRUE(PumpUntil([&] { return Idle(); }));
         EXPECT_EQ(Count("request", "Hide"), 0u);
     }
 }
@@ -86,8 +86,8 @@ TEST_F(NotepadReading, NoSelectionSpeaksNothingAndShowsTheIdlePicture) {
     ASSERT_TRUE(SetClipboardText(L"kept"));
     notepad_.Select(L"nothing is selected", false);
     Click();
-    EXPECT_TRUE(WaitUntil([&] { return Busy(); }, 1s));
-    EXPECT_TRUE(WaitUntil([&] { return Idle(); }, 5s));
+    EXPECT_TRUE(PumpUntil([&] { return Busy(); }, 1s));
+    EXPECT_TRUE(PumpUntil([&] { return Idle(); }, 5s));
     EXPECT_FALSE(WaitForCount("request", "Speak", speaks + 1, 1500ms));
     EXPECT_EQ(ClipboardText(), L"kept");
 }

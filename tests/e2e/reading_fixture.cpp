@@ -28,7 +28,7 @@ void ReadingE2E::Click() const {
 
 void ReadingE2E::WaitForGreetingToEnd() const {
     ASSERT_TRUE(WaitForCount("event", "BalloonHide", 1, 30s));
-    ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+    ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
 }
 
 }  // namespace e2e

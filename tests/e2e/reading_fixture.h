@@ -25,7 +25,7 @@ protected:
     }
     bool WaitForCount(const std::string& kind, const std::string& name, std::size_t count,
                       std::chrono::milliseconds timeout = std::chrono::seconds{20}) const {
-        return WaitUntil([&] { return Count(kind, name) >= count; }, timeout);
+        return PumpUntil([&] { return Count(kind, name) >= count; }, timeout);
     }
     void Click() const;
     // Waits for the greeting to end, so that a reading starts from the idle picture.

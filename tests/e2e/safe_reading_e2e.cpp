@@ -51,7 +51,7 @@ protected:
         return tagged.rfind(tags, 0) == 0 ? tagged.substr(tags.size()) : L"<untagged> " + tagged;
     }
     bool ClipboardComesBack() const {
-        return WaitUntil([] { return ClipboardText() == kOwnClipboard; }, 8s);
+        return PumpUntil([] { return ClipboardText() == kOwnClipboard; }, 8s);
     }
     std::size_t speaks_ = 0;
 };
@@ -66,7 +66,7 @@ TEST_F(SafeReading, ALateCopyIsUndoneAfterATimeOutAndAfterAStop) {
         Click();
         ASSERT_TRUE(late.WaitForLogLine("down 67")) << "no Ctrl+C arrived";
         if (stopFirst) Click();
-        EXPECT_TRUE(WaitUntil([&] { return Idle(); }, 5s));
+        EXPECT_TRUE(PumpUntil([&] { return Idle(); }, 5s));
         ASSERT_TRUE(late.WaitForLogLine("copied"));
         EXPECT_TRUE(ClipboardComesBack()) << "stopped: " << stopFirst;
         EXPECT_EQ(Count("request", "Speak"), speaks_);
@@ -79,7 +79,7 @@ TEST_F(SafeReading, AWindowThatNeverCopiesLeavesTheClipboardAndSpeaksNothing) {
     ASSERT_TRUE(never.Activate());
     Click();
     ASSERT_TRUE(never.WaitForLogLine("up 17"));
-    EXPECT_TRUE(WaitUntil([&] { return Idle(); }, 5s));
+    EXPECT_TRUE(PumpUntil([&] { return Idle(); }, 5s));
     EXPECT_EQ(ClipboardText(), kOwnClipboard);
     EXPECT_FALSE(WaitForCount("request", "Speak", speaks_ + 1, 1s));
 }
@@ -166,7 +166,7 @@ TEST_F(SafeReading, AHeldModifierDoesNotChangeTheCopyKeys) {
         }
         // The reading is stopped before the next case.
         Click();
-        ASSERT_TRUE(WaitUntil([&] { return Idle(); }, 5s));
+        ASSERT_TRUE(PumpUntil([&] { return Idle(); }, 5s));
         EXPECT_TRUE(ClipboardComesBack());
     }
 }
@@ -179,7 +179,7 @@ TEST_F(SafeReading, AHugeSelectionKeepsTheWindowAnsweringAndStopsAtOnce) {
     Click();
     ASSERT_TRUE(huge.WaitForLogLine("copied"));
     int unanswered = 0;
-    const bool spoken = WaitUntil(
+    const bool spoken = PumpUntil(
         [&] {
             DWORD_PTR result = 0;
             if (!SendMessageTimeoutW(program_.MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000,
@@ -196,7 +196,7 @@ TEST_F(SafeReading, AHugeSelectionKeepsTheWindowAnsweringAndStopsAtOnce) {
     const std::size_t stops = Count("request", "Stop");
     Click();
     EXPECT_TRUE(WaitForCount("request", "Stop", stops + 1, 5s));
-    EXPECT_TRUE(WaitUntil([&] { return Idle(); }, 5s));
+    EXPECT_TRUE(PumpUntil([&] { return Idle(); }, 5s));
     EXPECT_TRUE(ClipboardComesBack());
 }
 

@@ -71,12 +71,12 @@ TEST(StartupE2E, NoCharacterToLoadGivesAMessageThatStaysUntilClosed) {
     ASSERT_TRUE(program.Launch());
 
     HWND box = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (box = MessageBoxOf(program)) != nullptr; }, 20s))
+    ASSERT_TRUE(PumpUntil([&] { return (box = MessageBoxOf(program)) != nullptr; }, 20s))
         << "no message appeared";
     EXPECT_NE(MessageTextOf(box).find(L"Msagent\\Chars"), std::wstring::npos)
         << "the message does not name the character folder: " << MessageTextOf(box).size();
     // It stays on the screen, and the program with it, until the person answers.
-    EXPECT_FALSE(WaitUntil([&] { return !IsWindowVisible(box); }, 2s)) << "the message closed";
+    EXPECT_FALSE(PumpUntil([&] { return !IsWindowVisible(box); }, 2s)) << "the message closed";
     EXPECT_FALSE(program.WaitForExit(0ms).has_value());
 
     ASSERT_NE(program.WaitForFocusedWindowWithCaption(kApplicationTitle), nullptr);
@@ -104,7 +104,7 @@ TEST(StartupE2E, MissingLanguageComponentLeavesTheVoiceAsItWas) {
     ProgramUnderTest program;
     program.WriteProfile("\"Character=Merlin\r\nLanguage=French\r\nSpeed=127\r\nPitch=127\"\r\n");
     ASSERT_TRUE(program.Start());
-    ASSERT_TRUE(WaitUntil([&] { return !trace.Find("request", "Speak").empty(); }, 20s));
+    ASSERT_TRUE(PumpUntil([&] { return !trace.Find("request", "Speak").empty(); }, 20s));
 
     // The balloon cannot speak French, so the voice does not either.
     EXPECT_FALSE(trace.Find("request", "LanguageID").empty());
@@ -123,7 +123,7 @@ TEST_F(StartedProgramE2E, ButtonNameSaysWhatAClickWillDo) {
     EXPECT_EQ(TextOf(command1_), L"Stop reading");
     std::wstring name;
     EXPECT_TRUE(
-        WaitUntil([&] { return (name = TextOf(command1_)) == L"Read selection aloud"; }, 60s))
+        PumpUntil([&] { return (name = TextOf(command1_)) == L"Read selection aloud"; }, 60s))
         << "after the greeting the name is still " << name.size() << " characters long";
 }
 
@@ -137,7 +137,7 @@ public:
         if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                             &startup, &process_))
             return;
-        WaitUntil([&] { return (window_ = VisibleWindowOf(process_.dwProcessId, L"Notepad")); },
+        PumpUntil([&] { return (window_ = VisibleWindowOf(process_.dwProcessId, L"Notepad")); },
                   10s);
         if (!window_) return;
         // Clear of the program's window: under Wine, without a window manager, the window in
@@ -147,15 +147,9 @@ public:
     }
     AnotherProgramInFront(const AnotherProgramInFront&) = delete;
     AnotherProgramInFront& operator=(const AnotherProgramInFront&) = delete;
-    ~AnotherProgramInFront() {
-        if (!process_.hProcess) return;
-        TerminateProcess(process_.hProcess, 0);
-        WaitForSingleObject(process_.hProcess, 5000);
-        CloseHandle(process_.hProcess);
-        CloseHandle(process_.hThread);
-    }
+    ~AnotherProgramInFront() { EndProcess(process_); }
     bool InFront() const {
-        return window_ && WaitUntil([&] { return GetForegroundWindow() == window_; }, 5s);
+        return window_ && PumpUntil([&] { return GetForegroundWindow() == window_; }, 5s);
     }
 
 private:
@@ -168,10 +162,10 @@ TEST_F(StartedProgramE2E, MenuOpensOnTheFirstRightPressWhileAnotherWindowIsInFro
     ASSERT_TRUE(other.InFront());
 
     PressMouse(CentreOf(command1_), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-    EXPECT_TRUE(WaitUntil([&] { return program_.FindWindowOfClass(L"#32768") != nullptr; }, 3s))
+    EXPECT_TRUE(PumpUntil([&] { return program_.FindWindowOfClass(L"#32768") != nullptr; }, 3s))
         << "the first right press did not open the menu";
     PressKey(VK_ESCAPE);
-    EXPECT_TRUE(WaitUntil([&] { return program_.FindWindowOfClass(L"#32768") == nullptr; }, 3s));
+    EXPECT_TRUE(PumpUntil([&] { return program_.FindWindowOfClass(L"#32768") == nullptr; }, 3s));
 }
 
 }  // namespace

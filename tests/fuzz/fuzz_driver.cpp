@@ -1,6 +1,7 @@
 #include "fuzz_driver.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -172,6 +173,13 @@ RunSummary RunTarget(std::string_view name, std::vector<Input> seeds, double sec
     currentData = nullptr;
     currentSize = 0;
     return summary;
+}
+
+void ExpectMutationsRun(std::string_view name, std::vector<Input> seeds) {
+    const std::size_t seedCount = seeds.size();
+    const RunSummary summary = RunTarget(name, std::move(seeds), SecondsPerTarget());
+    EXPECT_GT(summary.inputs, seedCount);
+    testing::Test::RecordProperty("inputs", static_cast<int>(summary.inputs));
 }
 
 }  // namespace vocalinka::fuzz

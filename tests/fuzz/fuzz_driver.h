@@ -33,4 +33,8 @@ struct RunSummary {
 RunSummary RunTarget(std::string_view name, std::vector<Input> seeds, double seconds,
                      std::uint32_t randomSeed = 20261206);
 
+// A fuzz test: runs the target for SecondsPerTarget() and expects mutations to have run, not
+// only the seeds; the number of inputs goes into the test's report.
+void ExpectMutationsRun(std::string_view name, std::vector<Input> seeds);
+
 }  // namespace vocalinka::fuzz

@@ -6,8 +6,8 @@
 
 namespace test_clipboard {
 
-bool SetClipboardText(const std::wstring& text) {
-    if (!OpenClipboard(nullptr)) return false;
+bool SetClipboardText(const std::wstring& text, HWND owner) {
+    if (!OpenClipboard(owner)) return false;
     EmptyClipboard();
     const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);

@@ -10,6 +10,7 @@
 
 #include "clipboard_text.h"
 #include "selection/selection_win.h"
+#include "test_support/pump_until.h"
 #include "ui/app_title.h"
 #include "ui/win32_util.h"
 
@@ -18,20 +19,13 @@ namespace vocalinka {
 using namespace std::chrono_literals;
 namespace {
 
+using test::PumpUntil;
 using test_clipboard::ClipboardText;
 using test_clipboard::SetClipboardText;
 using UniqueWindow = Unique<HWND, DestroyWindow>;
 
-// Processes this thread's messages until `done` holds or two seconds pass.
-bool PumpUntil(const std::function<bool()>& done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        YieldToMessages();
-        MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-    return true;
-}
+// Two seconds are plenty for a copy on this thread.
+constexpr auto kCopyTime = 2s;
 
 UniqueWindow Window(const wchar_t* title, DWORD exStyle = 0, HWND owner = nullptr,
                     bool visible = true, const wchar_t* className = L"STATIC") {
@@ -39,6 +33,14 @@ UniqueWindow Window(const wchar_t* title, DWORD exStyle = 0, HWND owner = nullpt
                                   200, 100, owner, nullptr, nullptr, nullptr);
     if (visible) ShowWindow(window, SW_SHOWNA);
     return UniqueWindow(window);
+}
+
+// Keeps the clipboard, copies `text` over it as a reading does, and puts back what was kept.
+void CopyOverAndRestore(const wchar_t* text) {
+    const auto taken = ClipboardSnapshot::Take(nullptr);
+    ASSERT_EQ(taken.outcome, ClipboardSnapshot::Outcome::Saved);
+    ASSERT_TRUE(SetClipboardText(text));
+    ASSERT_TRUE(taken.snapshot->Restore(nullptr));
 }
 
 TEST(TargetSearch, SkipsOwnedHiddenUntitledAndApplicationTitledWindows) {
@@ -114,10 +116,7 @@ TEST(ClipboardSnapshot, PutsBackEveryMemoryFormatOutOfHistory) {
     SetClipboardData(custom, memory);
     CloseClipboard();
 
-    const auto taken = ClipboardSnapshot::Take(nullptr);
-    ASSERT_EQ(taken.outcome, ClipboardSnapshot::Outcome::Saved);
-    ASSERT_TRUE(SetClipboardText(L"something else"));
-    ASSERT_TRUE(taken.snapshot->Restore(nullptr));
+    ASSERT_NO_FATAL_FAILURE(CopyOverAndRestore(L"something else"));
 
     EXPECT_EQ(ClipboardText(), L"the user's words ✓");
     ASSERT_TRUE(OpenClipboard(nullptr));
@@ -211,10 +210,7 @@ TEST(ClipboardSnapshot, PutsBackAnEnhancedMetafile) {
     SetClipboardData(CF_ENHMETAFILE, metafile);
     CloseClipboard();
 
-    const auto taken = ClipboardSnapshot::Take(nullptr);
-    ASSERT_EQ(taken.outcome, ClipboardSnapshot::Outcome::Saved);
-    ASSERT_TRUE(SetClipboardText(L"copied"));
-    ASSERT_TRUE(taken.snapshot->Restore(nullptr));
+    ASSERT_NO_FATAL_FAILURE(CopyOverAndRestore(L"copied"));
     ASSERT_TRUE(OpenClipboard(nullptr));
     auto restored = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
     EXPECT_EQ(restored ? GetEnhMetaFileBits(restored, 0, nullptr) : 0u, size);
@@ -297,11 +293,11 @@ TEST(ClipboardKeeper, UndoesALateCopyOfTheTargetOnly) {
         ASSERT_TRUE(taken.snapshot);
         ClipboardKeeper keeper;
         keeper.Keep(std::move(*taken.snapshot), GetCurrentProcessId(), before, std::nullopt);
-        PumpUntil([] { return false; });  // a while passes: the copy is late
+        PumpUntil([] { return false; }, kCopyTime);  // a while passes: the copy is late
 
         WriteClipboardAs(c.writer, L"late copy");
-        EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == c.expected; }));
-        EXPECT_TRUE(PumpUntil([&] { return !keeper.Watching(); }));
+        EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == c.expected; }, kCopyTime));
+        EXPECT_TRUE(PumpUntil([&] { return !keeper.Watching(); }, kCopyTime));
         EXPECT_EQ(ClipboardText(), c.expected);
     }
 }
@@ -333,7 +329,7 @@ TEST_F(CopyFromEdit, ReadsTheSelectionInAnyScriptAndPutsTheClipboardBack) {
         const CopiedSelection copied = CopySelectionFrom(edit_.get(), options_, keeper_);
         ASSERT_TRUE(copied.text.has_value());
         EXPECT_EQ(*copied.text, text);
-        EXPECT_TRUE(PumpUntil([] { return ClipboardText() == L"kept from before"; }));
+        EXPECT_TRUE(PumpUntil([] { return ClipboardText() == L"kept from before"; }, kCopyTime));
     }
 }
 
@@ -354,7 +350,7 @@ TEST_F(CopyFromEdit, NoTargetOrACancelledCopyReadsNothing) {
     EXPECT_FALSE(CopySelectionFrom(edit_.get(), options_, keeper_).text.has_value());
     // The keys were all released: Ctrl is not left down.
     EXPECT_FALSE(GetAsyncKeyState(VK_CONTROL) & 0x8000);
-    EXPECT_TRUE(PumpUntil([] { return ClipboardText() == L"kept from before"; }));
+    EXPECT_TRUE(PumpUntil([] { return ClipboardText() == L"kept from before"; }, kCopyTime));
 }
 
 // A clipboard that cannot be saved whole is left alone: no key goes to the target.

@@ -5,13 +5,13 @@
 #include <windows.h>
 
 #include <chrono>
-#include <filesystem>
 #include <functional>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
+#include "test_support/pump_until.h"
+#include "test_support/temporary_folder.h"
 #include "ui/dialog_window.h"
 #include "ui/win32_util.h"
 
@@ -77,25 +77,6 @@ inline Step WaitForWindow(const wchar_t* caption, HWND& found) {
     return [caption, &found] { return (found = FindThreadWindow(caption)) != nullptr; };
 }
 
-// Dispatches this thread's messages until `done` holds or `timeout` passes; those that
-// `preTranslate` handles are not dispatched, as in the program's message loop.
-inline bool PumpUntil(const std::function<bool()>& done,
-                      std::chrono::milliseconds timeout = std::chrono::seconds{10},
-                      const std::function<bool(MSG&)>& preTranslate = {}) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= end) return false;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (preTranslate && preTranslate(msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds{5});
-    }
-    return true;
-}
-
 inline std::wstring MessageBoxText(HWND box) {
     return WindowText(GetDlgItem(box, 0xFFFF));  // the system's id for a message box's text
 }
@@ -152,41 +133,6 @@ private:
     UniqueWindow owner_ = MakeOwnerWindow();
     Form form_;
     HWND dialog_ = nullptr;
-};
-
-// A folder of its own below the temporary folder, removed with everything in it.
-class TemporaryFolder {
-public:
-    explicit TemporaryFolder(const std::wstring& name)
-        : path_(std::filesystem::temp_directory_path() /
-                (L"vocalinka-" + name + L"-" + std::to_wstring(GetCurrentProcessId()))) {
-        Remove();
-        std::filesystem::create_directory(path_);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    ~TemporaryFolder() { Remove(); }
-
-    std::wstring Path() const { return path_.wstring(); }
-    void AddFile(const std::wstring& name, DWORD attributes = FILE_ATTRIBUTE_NORMAL) const {
-        const UniqueFile file(CreateFileW((path_ / name).c_str(), GENERIC_WRITE, 0, nullptr,
-                                          CREATE_ALWAYS, attributes, nullptr));
-    }
-    std::wstring AddFolder(const std::wstring& name) const {
-        std::filesystem::create_directory(path_ / name);
-        return (path_ / name).wstring();
-    }
-
-private:
-    void Remove() const {
-        std::error_code error;  // read-only files too
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, error)) {
-            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
-        std::filesystem::remove_all(path_, error);
-    }
-
-    std::filesystem::path path_;
 };
 
 }  // namespace vocalinka::test

@@ -11,7 +11,7 @@
 namespace {
 
 using e2e::ProgramUnderTest;
-using e2e::WaitUntil;
+using e2e::PumpUntil;
 
 std::string FileOf(const vocalinka::ProfileSettings& settings) {
     return vocalinka::QuotedRecord(vocalinka::ProfileText(settings));
@@ -34,12 +34,12 @@ TEST(ProfileE2E, ProfileHeldAtStartKeepsThePersonsSettingsWhenTheSpeechDialogSav
     HWND speed = GetDlgItem(dialog, IDC_SLDSPEED);
     e2e::PressKey(VK_TAB);
     e2e::PressKey(VK_TAB);
-    ASSERT_TRUE(WaitUntil([&] { return e2e::FocusedWindowOf(dialog) == speed; }));
+    ASSERT_TRUE(PumpUntil([&] { return e2e::FocusedWindowOf(dialog) == speed; }));
     e2e::PressKey(VK_RIGHT);
-    ASSERT_TRUE(WaitUntil([&] { return e2e::TextOf(GetDlgItem(dialog, IDC_TXTSPEED)) == L"128"; }));
+    ASSERT_TRUE(PumpUntil([&] { return e2e::TextOf(GetDlgItem(dialog, IDC_TXTSPEED)) == L"128"; }));
     e2e::PressKey(VK_RETURN);
     const std::string expected = FileOf({"Merlin", "French", "128", "80"});
-    EXPECT_TRUE(WaitUntil([&] { return program.ReadProfile() == expected; }))
+    EXPECT_TRUE(PumpUntil([&] { return program.ReadProfile() == expected; }))
         << program.ReadProfile().value_or("<none>");
     EXPECT_TRUE(program.Close());
 }

@@ -7,6 +7,7 @@
 
 #include "settings/profile.h"
 #include "settings/profile_file_win.h"
+#include "test_support/temporary_folder.h"
 #include "ui/win32_util.h"
 
 namespace vocalinka {
@@ -14,26 +15,6 @@ namespace {
 
 class ProfileFile : public testing::Test {
 protected:
-    void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        folder_ =
-            std::wstring(temp) + L"vocalinka-profile-" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(folder_.c_str(), nullptr);
-        path_ = folder_ + L"\\profile.pfl";
-    }
-    void TearDown() override {
-        WIN32_FIND_DATAW found;
-        HANDLE find = FindFirstFileW((folder_ + L"\\*").c_str(), &found);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                DeleteFileW((folder_ + L"\\" + found.cFileName).c_str());
-            } while (FindNextFileW(find, &found));
-            FindClose(find);
-        }
-        RemoveDirectoryW(folder_.c_str());
-    }
-
     std::string Bytes() const {
         std::ifstream in(WideToUtf8(path_), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
@@ -44,7 +25,7 @@ protected:
     int FilesInFolder() const {
         int count = 0;
         WIN32_FIND_DATAW found;
-        HANDLE find = FindFirstFileW((folder_ + L"\\*").c_str(), &found);
+        HANDLE find = FindFirstFileW((folder_.Path() + L"\\*").c_str(), &found);
         if (find == INVALID_HANDLE_VALUE) return 0;
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
@@ -60,8 +41,8 @@ protected:
         return settings;
     }
 
-    std::wstring folder_;
-    std::wstring path_;
+    const test::TemporaryFolder folder_{L"profile"};
+    const std::wstring path_ = folder_.Path() + L"\\profile.pfl";
 };
 
 TEST_F(ProfileFile, DefaultsAreWrittenAsTheSixtyByteFile) {
@@ -134,15 +115,20 @@ TEST_F(ProfileFile, FailedSaveLeavesThePreviousFileWhole) {
 
 TEST_F(ProfileFile, SaveWaitsForAReaderThatHoldsTheProfileForAMoment) {
     ASSERT_TRUE(WriteTextFile(path_, ProfileText({"Genie", "French", "90", "80"})));
-    std::thread reader([this] {
-        // A scanner or a reader that opens the file without delete sharing, briefly.
+    const Unique<HANDLE, CloseHandle> held(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread reader([this, &held] {
+        // A scanner or a reader that opens the file without delete sharing, for a moment well
+        // within the save's half second of retries.
         UniqueFile holder(CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, 0, nullptr));
+        SetEvent(held.get());
         Sleep(100);
     });
-    Sleep(20);
+    // The save starts once the file is held, however late the reader's thread runs.
+    const bool heldInTime = WaitForSingleObject(held.get(), 10'000) == WAIT_OBJECT_0;
     EXPECT_TRUE(WriteTextFile(path_, ProfileText(ProfileSettings{})));
     reader.join();
+    ASSERT_TRUE(heldInTime);
     EXPECT_EQ(Load(), ProfileSettings{});
 }
 
@@ -161,7 +147,7 @@ TEST_F(ProfileFile, InterruptedSaveNeitherHarmsTheProfileNorBlocksTheNextSave) {
 }
 
 TEST_F(ProfileFile, UnwritableFolderFailsQuietly) {
-    EXPECT_FALSE(WriteTextFile(folder_ + L"\\no such folder\\profile.pfl", "Speed=1"));
+    EXPECT_FALSE(WriteTextFile(folder_.Path() + L"\\no such folder\\profile.pfl", "Speed=1"));
 }
 
 }  // namespace

@@ -124,13 +124,16 @@ TEST_F(ProfileStoreTest, ReadOnlyProfileFailsAtOnceRatherThanWaitingForIt) {
     SetBytes(path_, FileOf(kPersons));
     ASSERT_TRUE(SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY));
     // Were a read-only file retried like a held one, the save would succeed once this clears
-    // the attribute, well within the half second of retries.
-    std::thread clearer([this] {
-        Sleep(100);
+    // the attribute, a tenth of a second into the half second of retries; a save that gives up
+    // at once lets it clear the attribute straight away.
+    const UniqueHandle saveReturned(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread clearer([this, &saveReturned] {
+        WaitForSingleObject(saveReturned.get(), 100);
         SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
     });
     const bool written = WriteTextFile(path_, ProfileText({}));
     const DWORD error = GetLastError();
+    SetEvent(saveReturned.get());
     clearer.join();
     EXPECT_FALSE(written);
     EXPECT_EQ(error, DWORD{ERROR_ACCESS_DENIED});

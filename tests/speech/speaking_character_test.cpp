@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
 
 #include "speech/character_win.h"
+#include "test_support/temporary_folder.h"
 #include "ui/win32_util.h"
 
 namespace vocalinka {
@@ -66,26 +68,14 @@ private:
 class CharacterFallback : public testing::Test {
 protected:
     void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        windows_ =
-            std::wstring(temp) + L"vocalinka-windows-" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(windows_.c_str(), nullptr);
-        CreateDirectoryW((windows_ + L"\\Msagent").c_str(), nullptr);
-        CreateDirectoryW(CharacterFolder(windows_).c_str(), nullptr);
+        const std::wstring characters = CharacterFolder(windows_);
+        std::filesystem::create_directories(characters);
         for (const wchar_t* file : {L"Robby.acs", L"Pip.ACS", L"notes.txt"}) {
-            std::ofstream(WideToUtf8(CharacterFolder(windows_) + L"\\" + file)) << "x";
+            std::ofstream(WideToUtf8(characters + L"\\" + file)) << "x";
         }
     }
-    void TearDown() override {
-        for (const wchar_t* file : {L"Robby.acs", L"Pip.ACS", L"notes.txt"}) {
-            DeleteFileW((CharacterFolder(windows_) + L"\\" + file).c_str());
-        }
-        RemoveDirectoryW(CharacterFolder(windows_).c_str());
-        RemoveDirectoryW((windows_ + L"\\Msagent").c_str());
-        RemoveDirectoryW(windows_.c_str());
-    }
-    std::wstring windows_;
+    const test::TemporaryFolder windowsFolder_{L"windows"};
+    const std::wstring windows_ = windowsFolder_.Path();
 };
 
 TEST_F(CharacterFallback, TakesTheSettingThenMerlinThenTheInstalledCharacters) {

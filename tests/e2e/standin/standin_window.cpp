@@ -15,6 +15,8 @@
 #include <cstring>
 #include <string>
 
+#include "clipboard_text.h"
+
 namespace {
 
 constexpr UINT_PTR kLateTimer = 1;
@@ -42,17 +44,7 @@ std::wstring HugeText() {
 }
 
 void Copy(HWND window, const std::wstring& text) {
-    if (!OpenClipboard(window)) return;
-    EmptyClipboard();
-    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (memory) {
-        std::memcpy(GlobalLock(memory), text.c_str(), bytes);
-        GlobalUnlock(memory);
-        if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
-    }
-    CloseClipboard();
-    Log("copied");
+    if (test_clipboard::SetClipboardText(text, window)) Log("copied");
 }
 
 bool Down(int key) {
