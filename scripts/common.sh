@@ -20,6 +20,7 @@ ensure_tools() {
     command -v cmake >/dev/null || need+=(cmake)
     command -v g++ >/dev/null || need+=(g++)
     command -v make >/dev/null || need+=(make)
+    command -v clang-format >/dev/null || need+=(clang-format)
     [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
     command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
     command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686-posix)

@@ -4,6 +4,7 @@
 #   win32      real windows and Win32 calls, under Wine on a virtual screen
 #   e2e        vocalinka.exe as a separate process, driven from outside, under Wine
 #   installer  the setup program installed and uninstalled in a Wine prefix of its own
+# and then checks that the whole tree follows .clang-format.
 # Each layer reports its count; the last line sums up as "N passed, N failed".
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
@@ -101,6 +102,19 @@ echo "== installer tests"
 read -r layer_passed layer_failed < <(tail -n1 "$LOGS/installer-summary.log" |
     sed -nE 's/^installer: ([0-9]+) passed, ([0-9]+) failed$/\1 \2/p' | grep . || echo 0 1)
 total_passed=$((total_passed + layer_passed)); total_failed=$((total_failed + layer_failed))
+
+# The whole tree follows .clang-format.
+echo "== format"
+unformatted=$(cd "$ROOT" && git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 |
+    grep -oE '^[^:]+\.(cpp|h):' | sort -u)
+if [ -z "$unformatted" ]; then
+    echo "format: 1 passed, 0 failed"
+    total_passed=$((total_passed + 1))
+else
+    echo "  not formatted by .clang-format:" $unformatted
+    echo "format: 0 passed, 1 failed"
+    total_failed=$((total_failed + 1))
+fi
 
 echo "$total_passed passed, $total_failed failed"
 [ "$total_failed" -eq 0 ]

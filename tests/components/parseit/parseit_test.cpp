@@ -21,15 +21,15 @@ TEST_P(NextTokenTest, ReturnsTheRunUpToTheNextSeparator) {
 INSTANTIATE_TEST_SUITE_P(
     Contract, NextTokenTest,
     testing::Values(TokenCase{0, "a\r\nbc", "\r\n", "a"},
-                    TokenCase{3, "a\r\nbc", "\r\n", "bc"},       // last token runs to the end
-                    TokenCase{5, "a\r\nbc", "\r\n", ""},         // at the end
-                    TokenCase{99, "a\r\nbc", "\r\n", ""},        // beyond the end
-                    TokenCase{-1, "a\r\nbc", "\r\n", ""},        // before the start
-                    TokenCase{0, "\r\nx", "\r\n", ""},           // empty line
-                    TokenCase{1, "a\r\nb", "\r\n", ""},          // at a separator
-                    TokenCase{2, "a\r\nb", "\r\n", "\nb"},       // inside one: no whole
-                                                                 // separator follows
-                    TokenCase{0, "abc", "", "abc"},              // empty separator never matches
+                    TokenCase{3, "a\r\nbc", "\r\n", "bc"},  // last token runs to the end
+                    TokenCase{5, "a\r\nbc", "\r\n", ""},    // at the end
+                    TokenCase{99, "a\r\nbc", "\r\n", ""},   // beyond the end
+                    TokenCase{-1, "a\r\nbc", "\r\n", ""},   // before the start
+                    TokenCase{0, "\r\nx", "\r\n", ""},      // empty line
+                    TokenCase{1, "a\r\nb", "\r\n", ""},     // at a separator
+                    TokenCase{2, "a\r\nb", "\r\n", "\nb"},  // inside one: no whole
+                                                            // separator follows
+                    TokenCase{0, "abc", "", "abc"},         // empty separator never matches
                     TokenCase{0, "x||y", "||", "x"}));
 
 }  // namespace

@@ -48,8 +48,10 @@ CharacterData MakeCharacter(int width = 24, int height = 20) {
     std::fill(c.frames[3].bgra.end() - 4, c.frames[3].bgra.end(), 0);
     // Each mouth a solid premultiplied grey of its own.
     for (int m = 0; m < 5; ++m) c.mouths[m] = {1, 2, 3, 2, Bytes(24, std::uint8_t(40 + 40 * m))};
-    c.animations = {{"Show", false, {{2, 50}, {0, 100}}}, {"Idle", true, {{0, 3000}, {3, 80}}},
-                    {"Hide", false, {{2, 50}}}, {"Speak", true, {{1, 200}, {0, 200}}},
+    c.animations = {{"Show", false, {{2, 50}, {0, 100}}},
+                    {"Idle", true, {{0, 3000}, {3, 80}}},
+                    {"Hide", false, {{2, 50}}},
+                    {"Speak", true, {{1, 200}, {0, 200}}},
                     {"Wave2", false, {{1, 10}}}};
     return c;
 }
@@ -112,7 +114,8 @@ TEST(CharacterFileTest, CutAndDamagedFilesAreRefusedAndSayWhy) {
         EXPECT_NE(ErrorOf(damaged), "") << "byte " << length;
     }
     const std::pair<std::size_t, std::string> cuts[] = {
-        {0, "the file is empty"}, {10, "the file ends inside its header"},
+        {0, "the file is empty"},
+        {10, "the file ends inside its header"},
         {18, "the file ends inside the character's name"},
         {at.firstFrame + 20, "frame 0 extends past the end of the file"},
         {at.mouthCount + 5, "mouth Closed extends past the end of the file"},
@@ -165,7 +168,7 @@ TEST(ValidateCharacterTest, NamesTheFirstFault) {
         {[](auto& c) { c.name.assign(65, 'a'); }, "the character's name must have 1 to 64 bytes"},
         {[](auto& c) { c.name = "a\xED\xA0\x80"; }, notText},  // a lone surrogate
         {[](auto& c) { c.name = "\xE0\x80\xAF"; }, notText},   // an overlong encoding
-        {[](auto& c) { c.name = "\xC2\x85"; }, notText},          // a C1 control character
+        {[](auto& c) { c.name = "\xC2\x85"; }, notText},       // a C1 control character
         {[](auto& c) { c.width = -3; }, "frame size -3x20 is out of range"},
         {[](auto& c) { c.balloonAnchor.y = 20; }, "the balloon anchor (12, 20) is outside"},
         {[](auto& c) { c.frames.clear(); }, "the character has no frames"},

@@ -34,17 +34,20 @@ TEST(VoiceChoice, ModeIdsNameALanguage) {
 
 TEST(VoiceChoice, LanguageAttributeIsAHexList) {
     for (const auto& [attribute, languages] :
-         std::vector<std::pair<std::u16string, std::vector<long>>>{
-             {u"409;9", {0x409, 0x9}}, {u" 809 ; 40c ", {0x809, 0x40C}}, {u"zz;409;", {0x409}},
-             {u"12345;411", {0x411}}, {u"-409", {}}, {u";;", {}}}) {
+         std::vector<std::pair<std::u16string, std::vector<long>>>{{u"409;9", {0x409, 0x9}},
+                                                                   {u" 809 ; 40c ", {0x809, 0x40C}},
+                                                                   {u"zz;409;", {0x409}},
+                                                                   {u"12345;411", {0x411}},
+                                                                   {u"-409", {}},
+                                                                   {u";;", {}}}) {
         EXPECT_EQ(ParseLanguageList(attribute), languages) << PrintToString(attribute);
     }
 }
 
 TEST(VoiceChoice, PicksByModeIdThenLanguageThenNearestAndSaysWhatItSubstituted) {
-    const std::vector<InstalledVoice> voices = {
-        {u"george", u"George", {0x809}}, {u"david", u"David", {0x409, 0x9}},
-        {u"hortense", u"Hortense", {0x40C}}};
+    const std::vector<InstalledVoice> voices = {{u"george", u"George", {0x809}},
+                                                {u"david", u"David", {0x409, 0x9}},
+                                                {u"hortense", u"Hortense", {0x40C}}};
     const std::vector<InstalledVoice> englishOnly = {voices[0], voices[1]}, none;
     const std::u16string french = u"{0879A4E1-A92C-11D1-B17B-0020AFED142E}";
     const std::u16string noFrench = u"no voice for language 040C; using the default voice";

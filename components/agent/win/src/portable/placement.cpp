@@ -37,8 +37,8 @@ BalloonPlacement PlaceBalloon(const Rect& character, Point target, Size body, in
                     topLeft.y + windowSize.height};
     };
     const bool fitsAbove = aboveTop >= workArea.top && !placed(aboveTop).Intersects(keepClear);
-    const bool fitsBelow = belowTop + windowHeight <= workArea.bottom &&
-                           !placed(belowTop).Intersects(keepClear);
+    const bool fitsBelow =
+        belowTop + windowHeight <= workArea.bottom && !placed(belowTop).Intersects(keepClear);
     const TailSide tail = (fitsAbove || !fitsBelow) ? TailSide::Bottom : TailSide::Top;
     const Rect window = placed(tail == TailSide::Bottom ? aboveTop : belowTop);
     const Point topLeft{window.left, window.top};

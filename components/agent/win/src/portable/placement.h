@@ -30,8 +30,7 @@ struct Rect {
                inner.bottom <= bottom;
     }
     bool Intersects(const Rect& other) const {
-        return left < other.right && other.left < right && top < other.bottom &&
-               other.top < bottom;
+        return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
     }
     bool operator==(const Rect&) const = default;
 };
