@@ -157,20 +157,31 @@ bool ProgramUnderTest::Close() {
 }
 
 void PressMouse(POINT screenPoint, DWORD downFlag, DWORD upFlag) {
-    // The press carries its own position: under Wine SetCursorPos takes effect later when
-    // another process is in front, and a press at the old position would land elsewhere.
+    // Under Wine the pointer reaches a new place in its own time, more so while another
+    // process is in front: it is moved there, the press waits until it is there, and the
+    // press itself carries the place too, or it could land beside the button.
     const auto normalised = [](LONG pixel, int extent) {
         return static_cast<LONG>((pixel * 65535 + extent / 2) / (extent - 1));
     };
-    INPUT inputs[2] = {};
-    for (INPUT& input : inputs) {
+    const auto event = [&](DWORD flags) {
+        INPUT input{};
         input.type = INPUT_MOUSE;
         input.mi.dx = normalised(screenPoint.x, GetSystemMetrics(SM_CXSCREEN));
         input.mi.dy = normalised(screenPoint.y, GetSystemMetrics(SM_CYSCREEN));
-    }
-    inputs[0].mi.dwFlags = downFlag | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = upFlag | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(2, inputs, sizeof(INPUT));
+        input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        return input;
+    };
+    SetCursorPos(screenPoint.x, screenPoint.y);
+    INPUT move = event(0);
+    SendInput(1, &move, sizeof(INPUT));
+    PumpUntil(
+        [&] {
+            POINT now{};
+            return GetCursorPos(&now) && now.x == screenPoint.x && now.y == screenPoint.y;
+        },
+        2s);
+    INPUT press[2] = {event(downFlag), event(upFlag)};
+    SendInput(2, press, sizeof(INPUT));
 }
 
 void PressKey(WORD virtualKey) {

@@ -64,7 +64,8 @@ TEST_F(SafeReading, ALateCopyIsUndoneAfterATimeOutAndAfterAStop) {
         ASSERT_TRUE(late.Ready());
         ASSERT_TRUE(late.Activate());
         Click();
-        ASSERT_TRUE(late.WaitForLogLine("down 67")) << "no Ctrl+C arrived";
+        ASSERT_TRUE(late.WaitForLogLine("down 67"))
+            << "no Ctrl+C arrived; stopped first: " << stopFirst;
         if (stopFirst) Click();
         EXPECT_TRUE(PumpUntil([&] { return Idle(); }, 5s));
         ASSERT_TRUE(late.WaitForLogLine("copied"));
