@@ -37,15 +37,6 @@ std::wstring FolderOf(const std::wstring& path) {
     return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
 }
 
-std::wstring Decode(std::string_view bytes, UINT codePage) {
-    if (bytes.empty()) return {};
-    const int size = static_cast<int>(bytes.size());
-    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), size, wide.data(), length);
-    return wide;
-}
-
 // The text in the ANSI code page, or false when the code page cannot hold all of it.
 bool EncodeAnsi(std::wstring_view wide, std::string& ansi) {
     ansi.clear();
@@ -64,7 +55,7 @@ bool EncodeAnsi(std::wstring_view wide, std::string& ansi) {
     WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), size, ansi.data(), length,
                         nullptr, &lossy);
     // A round trip catches what the code page maps without reporting a default character.
-    return !lossy && Decode(ansi, codePage) == wide;
+    return !lossy && win32util::MultiByteToWide(ansi, codePage) == wide;
 }
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
@@ -131,9 +122,10 @@ ProfileRead ReadFieldsOfFile(const std::wstring& path, std::string& text, int tr
         return ProfileRead::Unreadable;
     }
     const std::string_view view(bytes);
-    const std::wstring wide = view.starts_with(kUtf8Bom)
-                                  ? Decode(view.substr(kUtf8Bom.size()), CP_UTF8)
-                                  : Decode(view, CP_ACP);
+    const std::wstring wide =
+        view.starts_with(kUtf8Bom)
+            ? win32util::MultiByteToWide(view.substr(kUtf8Bom.size()), CP_UTF8)
+            : win32util::MultiByteToWide(view, CP_ACP);
     text = ReadFields(WideToUtf8(wide));
     return ProfileRead::Read;
 }

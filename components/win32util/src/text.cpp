@@ -3,11 +3,15 @@
 namespace win32util {
 
 std::wstring Utf8ToWide(std::string_view text) {
+    return MultiByteToWide(text, CP_UTF8);
+}
+
+std::wstring MultiByteToWide(std::string_view text, UINT codePage) {
     if (text.empty()) return {};
     const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
+    MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
     return wide;
 }
 

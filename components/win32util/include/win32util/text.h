@@ -9,6 +9,8 @@
 namespace win32util {
 
 std::wstring Utf8ToWide(std::string_view text);
+// Text in the given code page (CP_ACP, CP_UTF8, ...) as UTF-16.
+std::wstring MultiByteToWide(std::string_view text, UINT codePage);
 std::string WideToUtf8(std::wstring_view text);
 
 // The system's text for an error code, without its closing full stop and line end, its "%1"
