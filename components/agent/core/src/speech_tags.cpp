@@ -149,13 +149,13 @@ public:
     // unknown names and wrong arguments.
     bool Apply(const Tag& tag) {
         if (tag.Is(u"spd", 1, false)) {
-            prosody_.speedWpm = std::clamp(tag.arguments[0].number, kMinSpeedWpm, kMaxSpeedWpm);
+            prosody_.speedWpm = kSpeedWpmRange.Clamp(tag.arguments[0].number);
         } else if (tag.Is(u"pit", 1, false)) {
-            prosody_.pitchHz = std::clamp(tag.arguments[0].number, kMinPitchHz, kMaxPitchHz);
+            prosody_.pitchHz = kPitchHzRange.Clamp(tag.arguments[0].number);
         } else if (tag.Is(u"vol", 1, false)) {
             prosody_.volume = std::clamp(tag.arguments[0].number, 0, kMaxVolume);
         } else if (tag.Is(u"pau", 1, false)) {
-            const int pause = std::clamp(tag.arguments[0].number, kMinPauseMs, kMaxPauseMs);
+            const int pause = kPauseMsRange.Clamp(tag.arguments[0].number);
             pendingPauseMs_ = std::min(pendingPauseMs_ + pause, kMaxTotalPauseMs);
         } else if (tag.Is(u"emp", 0, false)) {
             pendingEmphasis_ = true;

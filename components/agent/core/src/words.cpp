@@ -206,7 +206,7 @@ bool HasWords(const Utterance& utterance) {
 
 WordPace PaceWord(std::u16string_view word, int speedWpm, bool emphasized) {
     // A hand-made Segment may carry any number: keep to the range the tags allow.
-    const int base = 60'000 / std::clamp(speedWpm, kMinSpeedWpm, kMaxSpeedWpm);
+    const int base = 60'000 / kSpeedWpmRange.Clamp(speedWpm);
 
     std::size_t end = word.size();
     Stop stop = Stop::None;

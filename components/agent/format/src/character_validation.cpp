@@ -83,7 +83,7 @@ std::string ValidateCharacter(const CharacterData& character) {
                std::to_string(character.height) + " is out of range (1 to " + Num(kMaxFrameSide) +
                " each)";
     }
-    const Point anchor = character.balloonAnchor;
+    const core::Point anchor = character.balloonAnchor;
     if (anchor.x < 0 || anchor.y < 0 || anchor.x >= character.width ||
         anchor.y >= character.height) {
         return "the balloon anchor (" + std::to_string(anchor.x) + ", " + std::to_string(anchor.y) +

@@ -111,11 +111,12 @@ int RateForSpeed(int wordsPerMinute) {
 }
 
 int PitchForHz(int hertz) {
-    using core::kMaxPitchHz, core::kMinPitchHz, core::kNormalPitchHz;
-    const int hz = std::clamp(hertz, kMinPitchHz, kMaxPitchHz);
-    const double steps = hz < kNormalPitchHz
-                             ? 10.0 * (hz - kNormalPitchHz) / double(kNormalPitchHz - kMinPitchHz)
-                             : 10.0 * (hz - kNormalPitchHz) / double(kMaxPitchHz - kNormalPitchHz);
+    using core::kNormalPitchHz, core::kPitchHzRange;
+    const int hz = kPitchHzRange.Clamp(hertz);
+    const double steps =
+        hz < kNormalPitchHz
+            ? 10.0 * (hz - kNormalPitchHz) / double(kNormalPitchHz - kPitchHzRange.min)
+            : 10.0 * (hz - kNormalPitchHz) / double(kPitchHzRange.max - kNormalPitchHz);
     return ClampLevel(std::lround(steps));
 }
 

@@ -22,6 +22,7 @@
 // - `|` is an ordinary character.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -29,12 +30,15 @@
 
 namespace agent::core {
 
-inline constexpr int kMinSpeedWpm = 50;
-inline constexpr int kMaxSpeedWpm = 250;
-inline constexpr int kMinPitchHz = 50;
-inline constexpr int kMaxPitchHz = 400;
-inline constexpr int kMinPauseMs = 10;
-inline constexpr int kMaxPauseMs = 2550;
+// The values a tag takes; a value beyond its range is clamped into it.
+struct TagRange {
+    int min;
+    int max;
+    constexpr int Clamp(int value) const { return std::clamp(value, min, max); }
+};
+inline constexpr TagRange kSpeedWpmRange{50, 250};
+inline constexpr TagRange kPitchHzRange{50, 400};
+inline constexpr TagRange kPauseMsRange{10, 2550};
 inline constexpr int kMaxTotalPauseMs = 60'000;
 
 // Splits tagged text into segments of one prosody each. A new segment starts where the

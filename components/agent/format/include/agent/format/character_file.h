@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "agent/core/geometry.h"
 #include "agent/core/speech_engine.h"
 
 namespace agent::format {
@@ -74,17 +75,11 @@ struct Animation {
     bool operator==(const Animation&) const = default;
 };
 
-struct Point {
-    int x = 0;
-    int y = 0;
-    bool operator==(const Point&) const = default;
-};
-
 struct CharacterData {
     std::string name;  // UTF-8, shown to the user
     int width = 0;     // every frame has this size, 1..kMaxFrameSide
     int height = 0;
-    Point balloonAnchor;  // where the balloon's tail points: near the mouth, inside the frame
+    core::Point balloonAnchor;  // where the balloon's tail points: near the mouth, inside the frame
     std::vector<Frame> frames;
     std::array<MouthOverlay, core::kMouthCount> mouths;  // indexed by core::Mouth
     std::vector<Animation> animations;
