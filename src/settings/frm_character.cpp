@@ -10,12 +10,8 @@
 namespace vocalinka {
 namespace {
 
-constexpr DesignedControl kControls[] = {
-    {IDC_LSTCHAR, 240, 210, 2760, 2790},  // lstChar
-    {IDOK, 3285, 225, 1215, 495},         // cmdOK
-    {IDCANCEL, 3285, 855, 1215, 495},     // cmdCancel
-};
-constexpr DialogDesign kDesign{4680, 3195, kControls};
+constexpr auto kControls = ChooserControls({IDC_LSTCHAR, 240, 210, 2760, 2790}, 3285, 225);
+constexpr DialogDesign kDesign{kChooserWidth, kChooserHeight, kControls};
 
 // Only the characters the program can load are offered: not a file such as "con.acs", which
 // Windows would open as a device.

@@ -8,12 +8,8 @@
 namespace vocalinka {
 namespace {
 
-constexpr DesignedControl kControls[] = {
-    {IDC_LSTLANGUAGE, 240, 240, 2790, 2595},  // lstLanguage
-    {IDOK, 3315, 240, 1215, 495},             // cmdOK
-    {IDCANCEL, 3315, 855, 1215, 495},         // cmdCancel
-};
-constexpr DialogDesign kDesign{4680, 3195, kControls};
+constexpr auto kControls = ChooserControls({IDC_LSTLANGUAGE, 240, 240, 2790, 2595}, 3315, 240);
+constexpr DialogDesign kDesign{kChooserWidth, kChooserHeight, kControls};
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,19 @@
 #include "settings/profile.h"
 
 namespace vocalinka {
+
+// Both choosers have one form (twips): the list at the left, OK above Cancel at the right.
+inline constexpr int kChooserWidth = 4680;
+inline constexpr int kChooserHeight = 3195;
+constexpr std::array<DesignedControl, 3> ChooserControls(DesignedControl list, int buttonsLeft,
+                                                         int okTop) {
+    constexpr int kButtonWidth = 1215;
+    constexpr int kButtonHeight = 495;
+    constexpr int kCancelTop = 855;
+    return {{list,
+             {IDOK, buttonsLeft, okTop, kButtonWidth, kButtonHeight},
+             {IDCANCEL, buttonsLeft, kCancelTop, kButtonWidth, kButtonHeight}}};
+}
 
 class ListChooser : public OkCancelDialog {
 public:
