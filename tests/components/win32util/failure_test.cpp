@@ -2,85 +2,70 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "win32util/window.h"
 
 namespace {
 
-struct Report {
-    HWND window;
-    std::wstring description;
-};
+using Report = std::pair<HWND, std::wstring>;
 std::vector<Report> reports;
 
 void Remember(HWND window, const std::wstring& description) noexcept {
-    reports.push_back({window, description});
+    reports.emplace_back(window, description);
 }
 
-constexpr UINT kThrowRuntimeError = WM_APP + 1;
-constexpr UINT kThrowBadAlloc = WM_APP + 2;
-constexpr UINT kThrowInteger = WM_APP + 3;
-constexpr UINT kAnswer = WM_APP + 4;
+constexpr UINT kAsk = WM_APP + 1;
 
-class ThrowingWindow {
+// Answers kAsk with what `answer` returns or throws.
+class AnsweringWindow {
 public:
-    ThrowingWindow() {
-        WNDCLASSW windowClass{};
+    AnsweringWindow() {
+        WNDCLASSEXW windowClass{.cbSize = sizeof(windowClass)};
         windowClass.lpfnWndProc =
-            &win32util::ForwardingWindowProc<ThrowingWindow, &ThrowingWindow::hwnd_,
-                                             &ThrowingWindow::OnMessage>;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"ThrowingWindowTest";
-        RegisterClassW(&windowClass);
+            &win32util::ForwardingWindowProc<AnsweringWindow, &AnsweringWindow::hwnd_,
+                                             &AnsweringWindow::OnMessage>;
+        windowClass.lpszClassName = L"AnsweringWindowTest";
+        win32util::RegisterWindowClass(windowClass);
         CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                        nullptr, windowClass.hInstance, this);
+                        nullptr, GetModuleHandleW(nullptr), this);
     }
-    ~ThrowingWindow() { DestroyWindow(hwnd_); }
+    ~AnsweringWindow() { DestroyWindow(hwnd_); }
     HWND hwnd_ = nullptr;
+    std::function<LRESULT()> answer;
 
 private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-        switch (message) {
-            case kThrowRuntimeError:
-                throw std::runtime_error("The character file is damaged.");
-            case kThrowBadAlloc:
-                throw std::bad_alloc();
-            case kThrowInteger:
-                throw 42;
-            case kAnswer:
-                return 7;
-        }
-        return DefWindowProcW(hwnd_, message, wParam, lParam);
+        return message == kAsk ? answer() : DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 };
 
 TEST(WindowProcedureFailure, IsReportedInPlainWordsAndTheWindowGoesOn) {
     win32util::SetFailureReporter(&Remember);
     reports.clear();
-    ThrowingWindow window;
+    AnsweringWindow window;
     ASSERT_NE(window.hwnd_, nullptr);
-
-    struct Case {
-        UINT message;
-        const wchar_t* description;
+    const std::pair<std::function<LRESULT()>, std::wstring> cases[] = {
+        {[]() -> LRESULT { throw std::runtime_error("The character file is damaged."); },
+         L"The character file is damaged."},
+        {[]() -> LRESULT { throw std::bad_alloc(); },
+         L"There is not enough memory to finish this."},
+        {[]() -> LRESULT { throw 42; }, L"Something went wrong that the program did not foresee."},
     };
-    const Case cases[] = {
-        {kThrowRuntimeError, L"The character file is damaged."},
-        {kThrowBadAlloc, L"There is not enough memory to finish this."},
-        {kThrowInteger, L"Something went wrong that the program did not foresee."},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SendMessageW(window.hwnd_, c.message, 0, 0), 0);
+    for (const auto& [answer, description] : cases) {
+        window.answer = answer;
+        EXPECT_EQ(SendMessageW(window.hwnd_, kAsk, 0, 0), 0);
         ASSERT_FALSE(reports.empty());
-        EXPECT_EQ(reports.back().window, window.hwnd_);
-        EXPECT_EQ(reports.back().description, c.description);
+        EXPECT_EQ(reports.back(), Report(window.hwnd_, description));
     }
     EXPECT_EQ(reports.size(), 3u);
-    EXPECT_EQ(SendMessageW(window.hwnd_, kAnswer, 0, 0), 7);  // still answering
+    window.answer = [] { return LRESULT{7}; };
+    EXPECT_EQ(SendMessageW(window.hwnd_, kAsk, 0, 0), 7);  // still answering
     win32util::SetFailureReporter(nullptr);
 }
 

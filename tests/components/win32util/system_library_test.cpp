@@ -4,16 +4,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
 #include <string>
 
 namespace {
-
-std::wstring ProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder = path;
-    return folder.substr(0, folder.find_last_of(L'\\'));
-}
 
 TEST(SystemLibrary, FindsSystemFunctionsByTypeAndName) {
     using GetUser = decltype(GetUserNameW);
@@ -23,9 +17,11 @@ TEST(SystemLibrary, FindsSystemFunctionsByTypeAndName) {
 }
 
 TEST(SystemLibrary, NeverLoadsALibraryPlantedBesideTheProgram) {
-    wchar_t system[MAX_PATH] = {};
+    wchar_t system[MAX_PATH] = {}, program[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
-    const std::wstring planted = ProgramFolder() + L"\\planted-library.dll";
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    const std::wstring planted =
+        std::filesystem::path(program).replace_filename(L"planted-library.dll").wstring();
     ASSERT_TRUE(
         CopyFileW((std::wstring(system) + L"\\version.dll").c_str(), planted.c_str(), FALSE));
 

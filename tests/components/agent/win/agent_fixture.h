@@ -6,6 +6,7 @@
 #include <agent/agent_testing.h>
 #include <agent/format/character_file.h>
 #include <gtest/gtest.h>
+#include <test_support/temporary_folder.h>
 #include <windows.h>
 
 #include <cstdint>
@@ -44,19 +45,17 @@ public:
 class AgentFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::create_directories(folder);
         WriteBytes(characterPath, TestCharacterFile());
         control = agent::testing::CreateControl(events, nullptr, options);
     }
     void TearDown() override {
         control.reset();
         PumpFor(20);
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
     }
 
-    // False when the bound passes first. A busy component keeps the queue full: check each time.
-    bool PumpUntil(const std::function<bool()>& done, int boundMs = 15000) {
+    // False when the bound passes first. A busy component keeps the queue full: check after
+    // each message (which the shared pump, emptying the queue first, would not).
+    static bool PumpUntil(const std::function<bool()>& done, int boundMs = 15000) {
         const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(boundMs);
         for (MSG message; !done();) {
             if (GetTickCount64() > deadline) return false;
@@ -69,13 +68,13 @@ protected:
         }
         return true;
     }
-    void PumpFor(int ms) {
+    static void PumpFor(int ms) {
         PumpUntil([] { return false; }, ms);
     }
     bool PumpUntilEvents(std::size_t count) {
         return PumpUntil([&] { return events.log.size() >= count; });
     }
-    bool PumpUntilVisible(HWND window) {
+    static bool PumpUntilVisible(HWND window) {
         return PumpUntil([=] { return IsWindowVisible(window) != FALSE; });
     }
 
@@ -100,8 +99,8 @@ protected:
             .write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
     }
 
-    const std::wstring folder = std::filesystem::temp_directory_path() /
-                                (L"agent_win_test_" + std::to_wstring(GetCurrentProcessId()));
+    const vocalinka::test::TemporaryFolder temporary{L"agent-win"};
+    const std::wstring folder = temporary.Path();
     const std::wstring characterPath = folder + L"\\Test.acs";
     RecordingEvents events;
     // Silent, twenty times faster, and no language components: the built-in English texts.
