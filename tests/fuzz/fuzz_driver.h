@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -14,27 +13,16 @@ namespace vocalinka::fuzz {
 
 using Input = std::vector<std::uint8_t>;
 
-// Seconds each target runs: VOCALINKA_FUZZ_SECONDS when set (a longer run on demand), else 3.
-double SecondsPerTarget();
-
 // Bytes of UTF-8 or of UTF-16 (low byte first) text, as seeds.
 Input Utf8Bytes(std::string_view text);
 Input Utf16Bytes(std::u16string_view text);
 
-struct RunSummary {
-    std::size_t inputs = 0;
-    std::size_t largestInput = 0;
-};
-
-// Runs the seeds, then mutations of them and of earlier mutations (bit flips, random bytes,
-// insertions, cuts, copies inside an input, splices of two inputs) through the target until
-// `seconds` have passed. The targets abort on a broken invariant: the input that did it is
-// first written to "<name>-crash.bin" in the current folder, to be run again by hand.
-RunSummary RunTarget(std::string_view name, std::vector<Input> seeds, double seconds,
-                     std::uint32_t randomSeed = 20261206);
-
-// A fuzz test: runs the target for SecondsPerTarget() and expects mutations to have run, not
-// only the seeds; the number of inputs goes into the test's report.
+// A fuzz test: runs the seeds, then mutations of them and of earlier mutations (bit flips,
+// random bytes, insertions, cuts, copied runs, splices of two inputs) through the target for
+// VOCALINKA_FUZZ_SECONDS (3 when unset), and expects mutations to have run, not only the
+// seeds; the number of inputs goes into the test's report. The targets abort on a broken
+// invariant: the input that did it is first written to "<name>-crash.bin" in the current
+// folder, to be run again by hand.
 void ExpectMutationsRun(std::string_view name, std::vector<Input> seeds);
 
 }  // namespace vocalinka::fuzz

@@ -3,58 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <stdexcept>
+
+#include "test_character.h"
 
 namespace agent::format {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using namespace test;
+
 // A change to a file or to a character, and the error it must give.
 template <class T>
 using Cases = std::vector<std::pair<std::function<void(T&)>, std::string>>;
-
-// Premultiplied pixels from a fixed-seed generator, with transparent stretches, long runs,
-// gentle gradients and jumps, so that every kind of pixel code appears.
-Bytes MakePixels(int width, int height, std::uint32_t seed) {
-    auto byte = [](auto value) { return static_cast<std::uint8_t>(value); };
-    auto next = [&](int below) {
-        seed = seed * 1664525u + 1013904223u;
-        return byte((seed >> 24) % static_cast<std::uint32_t>(below));
-    };
-    Bytes bgra;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const int band = (x / 7 + y) % 5;
-            if (band == 1) {  // a gentle gradient, opaque
-                bgra.insert(bgra.end(), {byte(x + y), byte(50 + x * 3 / 2), byte(100 + x), 255});
-            } else if (band == 2) {  // anything premultiplied
-                const std::uint8_t a = next(256);
-                bgra.insert(bgra.end(), {next(a + 1), next(a + 1), next(a + 1), a});
-            } else if (band == 3) {  // a run of one colour
-                bgra.insert(bgra.end(), {90, 20, 150, 200});
-            } else {  // transparent
-                bgra.insert(bgra.end(), 4, 0);
-            }
-        }
-    }
-    return bgra;
-}
-
-CharacterData MakeCharacter(int width = 24, int height = 20) {
-    CharacterData c{"Testé", width, height, {width / 2, height / 3}, {}, {}, {}};
-    for (std::uint32_t i = 1; i <= 3; ++i) c.frames.push_back({MakePixels(width, height, i)});
-    c.frames.push_back(c.frames[0]);  // a near copy of frame 0, as a blink would be
-    std::fill(c.frames[3].bgra.end() - 4, c.frames[3].bgra.end(), 0);
-    // Each mouth a solid premultiplied grey of its own.
-    for (int m = 0; m < 5; ++m) c.mouths[m] = {1, 2, 3, 2, Bytes(24, std::uint8_t(40 + 40 * m))};
-    c.animations = {{"Show", false, {{2, 50}, {0, 100}}},
-                    {"Idle", true, {{0, 3000}, {3, 80}}},
-                    {"Hide", false, {{2, 50}}},
-                    {"Speak", true, {{1, 200}, {0, 200}}},
-                    {"Wave2", false, {{1, 10}}}};
-    return c;
-}
 
 std::string ErrorOf(const Bytes& file) {
     const ParseResult result = ParseCharacterFile(file);
@@ -218,6 +182,58 @@ TEST(Crc32Test, MatchesTheStandardCheckValueInOneOrManyPieces) {
     const Bytes text = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
     EXPECT_EQ(Crc32(text), 0xCBF43926u);
     EXPECT_EQ(Crc32(std::span(text).subspan(4), Crc32(std::span(text).first(4))), 0xCBF43926u);
+}
+
+namespace fs = std::filesystem;
+
+// The characters the build draws from characters/: each must load and behave as the program
+// expects of any character.
+TEST(BuiltCharactersTest, MerlinAndOthersLoadAndAreFitForTheProgram) {
+    const fs::path folder = VOCALINKA_CHARACTERS_DIR;
+    EXPECT_TRUE(fs::exists(folder / "Merlin.acs"));
+    std::size_t count = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const fs::path& path = entry.path();
+        if (path.extension() != ".acs") continue;
+        ++count;
+        SCOPED_TRACE(path.filename().string());
+        EXPECT_LT(fs::file_size(path), 300u * 1024) << "more than a user would wait for";
+        std::ifstream in(path, std::ios::binary);
+        const ParseResult result =
+            ParseCharacterFile(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {}));
+        ASSERT_TRUE(result.character.has_value()) << result.error;
+        const CharacterData& c = *result.character;
+        EXPECT_EQ(c.name, path.stem().string()) << "the program loads <Name>.acs";
+        for (std::string_view name : kRequiredAnimations) {
+            const bool loops = name == kIdleAnimation || name == kSpeakAnimation;
+            EXPECT_EQ(c.FindAnimation(name)->loops, loops) << name;
+        }
+
+        // The pose people see most is a solid figure, not a ghost; no frame is empty.
+        const std::vector<std::uint8_t>& rest =
+            c.frames[c.FindAnimation(kIdleAnimation)->steps.front().frame].bgra;
+        std::size_t opaque = 0;
+        for (std::size_t i = 3; i < rest.size(); i += 4) opaque += rest[i] == 255;
+        EXPECT_GT(opaque * 5, rest.size() / 4);
+        for (std::size_t i = 0; i < c.frames.size(); ++i) {
+            const auto& bgra = c.frames[i].bgra;
+            EXPECT_TRUE(std::any_of(bgra.begin(), bgra.end(), [](std::uint8_t v) { return v; }))
+                << "frame " << i;
+        }
+
+        // Five different mouth shapes on the Speak frame, the balloon pointing near the mouth.
+        const std::vector<std::uint8_t> speak =
+            c.frames[c.FindAnimation(kSpeakAnimation)->steps.front().frame].bgra;
+        std::vector<std::vector<std::uint8_t>> shapes;
+        for (int m = 0; m < core::kMouthCount; ++m) {
+            std::vector<std::uint8_t>& frame = shapes.emplace_back(speak);
+            PasteMouth(c, static_cast<core::Mouth>(m), frame);
+            EXPECT_EQ(std::count(shapes.begin(), shapes.end(), frame), 1) << "mouth " << m;
+        }
+        const MouthOverlay& mouth = c.MouthFor(core::Mouth::Wide);
+        EXPECT_LT(std::abs(c.balloonAnchor.y - (mouth.y + mouth.height / 2)), c.height / 6);
+    }
+    EXPECT_GE(count, 3u) << "Merlin and at least two others";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "agent/intl/language_texts.h"
 
 #include <gtest/gtest.h>
+#include <test_support/temporary_folder.h>
 #include <windows.h>
 
 #include <filesystem>
@@ -22,7 +23,6 @@ constexpr auto npos = std::wstring::npos;
 class LanguageComponents : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::create_directories(scratch);
         std::ifstream realFile(fs::path(ComponentPath(built, kFrench)), std::ios::binary);
         const std::string french{std::istreambuf_iterator<char>(realFile), {}};
         ASSERT_GT(french.size(), 1024u);
@@ -33,16 +33,14 @@ protected:
         for (const auto& [name, bytes] : files)
             std::ofstream(fs::path(scratch) / name, std::ios::binary) << bytes;
     }
-    void TearDown() override { fs::remove_all(scratch, ignored); }
 
     static std::wstring ProgramPath() {
         wchar_t path[MAX_PATH];
         return std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
     }
     const std::wstring built = fs::path(ProgramPath()).replace_filename(L"intl_components");
-    const std::wstring scratch =
-        fs::temp_directory_path() / ("agent_intl_test_" + std::to_string(GetCurrentProcessId()));
-    std::error_code ignored;
+    const vocalinka::test::TemporaryFolder temporary{L"agent-intl"};
+    const std::wstring scratch = temporary.Path();
 };
 
 TEST_F(LanguageComponents, EachHoldsItsOwnTextsAndBuiltInEnglishMatchesItsComponent) {

@@ -1,11 +1,118 @@
-#include <utility>
+// Runs a real Control on the test's thread: a small character written by the format library
+// into a temporary folder, the paced engine, a clock twenty times faster, and a bounded pump.
+#include <agent/agent.h>
+#include <agent/agent_testing.h>
+#include <agent/format/character_file.h>
+#include <gtest/gtest.h>
+#include <test_support/temporary_folder.h>
+#include <windows.h>
 
-#include "agent_fixture.h"
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "win32util/handles.h"
 #include "win32util/text.h"
 
 namespace agent::win::testing {
 namespace {
+
+using Log = std::vector<std::wstring>;
+
+// Opaque frames, every animation a character needs and five mouth overlays.
+std::vector<std::uint8_t> TestCharacterFile() {
+    format::CharacterData c{.name = "Test", .width = 64, .height = 80, .balloonAnchor = {32, 20}};
+    c.frames.assign(7, {std::vector<std::uint8_t>(64 * 80 * 4, 255)});
+    for (auto& mouth : c.mouths) mouth = {24, 50, 16, 4, std::vector<std::uint8_t>(256, 255)};
+    c.animations = {{"Show", false, {{0, 100}, {1, 100}}},
+                    {"Idle", true, {{2, 3000}, {3, 100}}},
+                    {"Hide", false, {{4, 100}, {5, 100}}},
+                    {"Speak", true, {{6, 250}}}};
+    return format::WriteCharacterFile(c);
+}
+
+class RecordingEvents final : public Events {
+public:
+    void BalloonHide(const std::wstring& id) override { log.push_back(L"BalloonHide " + id); }
+    void Hide(const std::wstring& id, HideCause cause) override {
+        log.push_back(L"Hide " + id + L" " + std::to_wstring(static_cast<int>(cause)));
+    }
+    Log log;
+};
+
+class AgentFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteBytes(characterPath, TestCharacterFile());
+        control = agent::testing::CreateControl(events, nullptr, options);
+    }
+    void TearDown() override {
+        control.reset();
+        PumpFor(20);
+    }
+
+    // False when the bound passes first. A busy component keeps the queue full: check after
+    // each message (which the shared pump, emptying the queue first, would not).
+    static bool PumpUntil(const std::function<bool()>& done, int boundMs = 15000) {
+        const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(boundMs);
+        for (MSG message; !done();) {
+            if (GetTickCount64() > deadline) return false;
+            if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            } else {
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+            }
+        }
+        return true;
+    }
+    static void PumpFor(int ms) {
+        PumpUntil([] { return false; }, ms);
+    }
+    bool PumpUntilEvents(std::size_t count) {
+        return PumpUntil([&] { return events.log.size() >= count; });
+    }
+    static bool PumpUntilVisible(HWND window) {
+        return PumpUntil([=] { return IsWindowVisible(window) != FALSE; });
+    }
+
+    Character& LoadTest(const std::wstring& id = L"Test") {
+        control->Characters().Load(id, characterPath);
+        return control->Characters().Item(id);
+    }
+    // The character window, titled with the id, and the balloon window it owns; null if none.
+    static HWND CharacterWindow(const std::wstring& id = L"Test") {
+        return FindWindowExW(nullptr, nullptr, agent::testing::kCharacterWindowClass, id.c_str());
+    }
+    static HWND BalloonWindow() {
+        HWND balloon = nullptr;
+        do {
+            balloon = FindWindowExW(nullptr, balloon, agent::testing::kBalloonWindowClass, nullptr);
+        } while (balloon && GetWindow(balloon, GW_OWNER) != CharacterWindow());
+        return balloon;
+    }
+
+    static void WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+        std::ofstream(std::filesystem::path(path), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+    }
+
+    const vocalinka::test::TemporaryFolder temporary{L"agent-win"};
+    const std::wstring folder = temporary.Path();
+    const std::wstring characterPath = folder + L"\\Test.acs";
+    RecordingEvents events;
+    // Silent, twenty times faster, and no language components: the built-in English texts.
+    agent::testing::ControlOptions options{.silent = true,
+                                           .speedUp = 20,
+                                           .intlFolder = folder + L"\\Intl",
+                                           .traceFile = folder + L"\\trace.txt"};
+    std::unique_ptr<Control> control;
+};
 
 constexpr wchar_t kLongText[] =
     L"One two three four five six seven eight nine ten eleven twelve thirteen fourteen "
@@ -142,6 +249,90 @@ TEST_F(AgentFixture, LanguagesComeFromTheirComponentsAndEnglishIsBuiltIn) {
     EXPECT_EQ(MenuText(CharacterWindow()), L"&Masquer");
     character.SetLanguageID(1033);  // no English component here: the built-in texts
     EXPECT_EQ(MenuText(CharacterWindow()), L"&Hide");
+}
+
+RECT RectOf(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+// Drags the window by its own mouse messages so that its top left corner lands on the point.
+void DragTo(HWND window, POINT topLeft) {
+    const RECT rect = RectOf(window);
+    const LPARAM to = MAKELPARAM(10 + topLeft.x - rect.left, 10 + topLeft.y - rect.top);
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, to);
+    SendMessageW(window, WM_LBUTTONUP, 0, to);
+}
+
+// The anchor is the window of the program the user reads in: the windows never take the
+// keyboard from it, and stay on screen and where the user put them, across a hide and show.
+TEST_F(AgentFixture, WindowsFloatBelowTheAnchorWithoutTakingTheKeyboardAndStayWhereDragged) {
+    const win32util::UniqueWindow reader(
+        CreateWindowExW(0, L"STATIC", L"Reader", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 30, 200, 60,
+                        nullptr, nullptr, nullptr, nullptr));
+    SetForegroundWindow(reader.get());
+    const bool readerInFront =
+        PumpUntil([&] { return GetForegroundWindow() == reader.get(); }, 3000);
+    control = agent::testing::CreateControl(events, reader.get(), options);
+    Character& character = LoadTest();
+    character.Show();
+    character.Speak(L"A sentence long enough to need a few lines of room, wide and tall.");
+    ASSERT_TRUE(PumpUntilVisible(BalloonWindow()));
+    EXPECT_EQ(RectOf(CharacterWindow()).top, RectOf(reader.get()).bottom + 8);
+    constexpr DWORD kFloating = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+    for (const HWND window : {CharacterWindow(), BalloonWindow()})
+        EXPECT_EQ(GetWindowLongPtrW(window, GWL_EXSTYLE) & kFloating, kFloating);
+    MONITORINFO monitor{sizeof(monitor)};
+    GetMonitorInfoW(MonitorFromWindow(CharacterWindow(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT work = monitor.rcWork;
+    // Partly beyond two corners of the work area, then inside it.
+    for (const POINT to :
+         {POINT{work.left - 20, work.top - 30}, {work.right - 40, work.bottom - 50}, {300, 250}}) {
+        DragTo(CharacterWindow(), to);
+        ASSERT_EQ(RectOf(CharacterWindow()).left, to.x);
+        const RECT balloon = RectOf(BalloonWindow());
+        EXPECT_TRUE(balloon.left >= work.left && balloon.top >= work.top &&
+                    balloon.right <= work.right && balloon.bottom <= work.bottom)
+            << to.x << "," << to.y;
+    }
+    character.Hide();
+    character.Show();
+    ASSERT_TRUE(PumpUntilEvents(2));
+    ASSERT_TRUE(PumpUntilVisible(CharacterWindow()));
+    EXPECT_EQ(RectOf(CharacterWindow()).left, 300);
+    EXPECT_EQ(RectOf(CharacterWindow()).top, 250);
+    if (!readerInFront) GTEST_SKIP() << "this desktop gives no window the foreground";
+    EXPECT_EQ(GetForegroundWindow(), reader.get());
+    EXPECT_EQ(GetFocus(), reader.get());
+}
+
+// Even with the character hidden: the page only turns forward, and the last one ends the text.
+TEST_F(AgentFixture, LongTextTurnsItsPagesToTheEnd) {
+    options.speedUp = 100000;
+    control = agent::testing::CreateControl(events, nullptr, options);
+    std::wstring text;
+    for (int i = 1; i <= 1500; ++i) text += L"word" + std::to_wstring(i) + L" ";
+    LoadTest().Speak(text += L"end.");
+    const auto ask = [balloon = BalloonWindow()](UINT message) {
+        return SendMessageW(balloon, message, 0, 0);
+    };
+    LRESULT pageBegin = 0, pageEnd = 0;
+    int pageTurns = 0;
+    const auto follow = [&] {
+        if (const LRESULT begin = ask(agent::testing::kBalloonGetPageBegin); begin != 0) {
+            EXPECT_GE(begin, pageBegin);
+            pageTurns += begin != pageBegin;
+            pageBegin = begin;
+            pageEnd = ask(agent::testing::kBalloonGetPageEnd);
+        }
+        return !events.log.empty();
+    };
+    ASSERT_TRUE(PumpUntil(follow, 120000));
+    EXPECT_GT(pageTurns, 20);
+    EXPECT_EQ(static_cast<std::size_t>(pageEnd), text.size() + 1);
+    EXPECT_EQ(events.log, (Log{L"BalloonHide Test"}));
 }
 
 }  // namespace

@@ -1,16 +1,22 @@
-#include "agent/sapi/speech_xml.h"
-
+// What the SAPI voice is given and what its answers mean: the XML of an utterance and the way
+// back from its positions, visemes as mouths, and the voice for a language.
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "agent/core/speech_tags.h"
+#include "agent/sapi/speech_xml.h"
+#include "agent/sapi/viseme_mouth.h"
+#include "agent/sapi/voice_choice.h"
 
 namespace agent::sapi {
 namespace {
 
+using core::Mouth;
 using core::ParseSpeechTags;
 using ::testing::PrintToString;
 
@@ -92,6 +98,40 @@ std::vector<XmlChar> ReadXml(std::u16string_view xml) {
     return chars;
 }
 
+std::u16string Decoded(std::u16string_view xml) {
+    std::u16string text;
+    for (const XmlChar& x : ReadXml(xml)) text += x.c;
+    return text;
+}
+
+// Whether the text of `xml`, as SAPI reads it, is the shown text from `at` on (a character XML
+// forbids being a space there), and each of its characters maps back to its place however the
+// engine counts; moves `at` past it.
+::testing::AssertionResult MapsBack(const SpeechXml& xml, std::u16string_view shown,
+                                    std::size_t& at) {
+    for (const XmlChar& x : ReadXml(xml.Text())) {
+        if (at >= shown.size() || x.c != (shown[at] == u'\x01' ? u' ' : shown[at]))
+            return ::testing::AssertionFailure() << "the text differs at " << at;
+        if (xml.ShownWord(x.xmlPosition, x.xmlLength) != ShownRange{at, 1})
+            return ::testing::AssertionFailure() << at << " maps elsewhere";
+        if (xml.ShownWord(x.fragmentPosition, 1) != ShownRange{at, 1})
+            return ::testing::AssertionFailure()
+                   << at << " maps elsewhere, counted in its fragment";
+        ++at;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// The parts an utterance is given to the voice in, at most maxUnits of text each.
+std::vector<SpeechXml> Parts(const core::Utterance& utterance, std::size_t maxUnits) {
+    std::vector<SpeechXml> parts;
+    for (std::optional<XmlPosition> from = XmlPosition{}; from && parts.size() < 10'000;
+         from = parts.back().Next()) {  // a part that does not advance ends in failure
+        parts.emplace_back(utterance, *from, maxUnits);
+    }
+    return parts;
+}
+
 // Every character of plain text maps back to itself, however the engine counts: escapes,
 // replaced characters and tags must not shift anything after them, even far into a long text.
 TEST(SpeechXmlWords, EveryCharacterMapsToItselfBothWaysOfCounting) {
@@ -101,18 +141,10 @@ TEST(SpeechXmlWords, EveryCharacterMapsToItselfBothWaysOfCounting) {
     for (int i = 0; i < 50'000; ++i) texts.back() += (i % 7 == 0) ? u"R&D " : u"word ";
     for (const std::u16string& text : texts) {
         const std::u16string shown = ParseSpeechTags(text).ShownText();
-        const SpeechXml xml(ParseSpeechTags(text));
-        const std::vector<XmlChar> chars = ReadXml(xml.Text());
-        const std::string name = PrintToString(text.substr(0, 40));
-        ASSERT_EQ(chars.size(), shown.size()) << name;
-        for (std::size_t i = 0; i < chars.size(); ++i) {
-            // The reader must agree with the text, a forbidden character being a space in XML.
-            ASSERT_EQ(chars[i].c, shown[i] == u'\x01' ? u' ' : shown[i]) << name << " at " << i;
-            ASSERT_EQ(xml.ShownWord(chars[i].xmlPosition, chars[i].xmlLength), (ShownRange{i, 1}))
-                << name << " at " << i;
-            ASSERT_EQ(xml.ShownWord(chars[i].fragmentPosition, 1), (ShownRange{i, 1}))
-                << name << " at " << i << ", counted in its fragment";
-        }
+        std::size_t at = 0;
+        EXPECT_TRUE(MapsBack(SpeechXml(ParseSpeechTags(text)), shown, at))
+            << PrintToString(text.substr(0, 40));
+        EXPECT_EQ(at, shown.size()) << PrintToString(text.substr(0, 40));
     }
 }
 
@@ -132,9 +164,7 @@ TEST(SpeechXmlWords, SpokenWordsUnderAMapNameItsShownText) {
         const SpeechXml xml(utterance);
         // Where the word's characters are in the XML, by the independent reader.
         const std::vector<XmlChar> chars = ReadXml(xml.Text());
-        std::u16string spoken;
-        for (const XmlChar& x : chars) spoken += x.c;
-        const std::size_t at = spoken.find(c.spokenWord);
+        const std::size_t at = Decoded(xml.Text()).find(c.spokenWord);
         ASSERT_NE(at, std::u16string::npos) << PrintToString(c.spokenWord);
         const XmlChar& first = chars[at];
         const XmlChar& last = chars[at + c.spokenWord.size() - 1];
@@ -145,21 +175,6 @@ TEST(SpeechXmlWords, SpokenWordsUnderAMapNameItsShownText) {
         if (!c.shownWord.empty()) expected = ShownRange{shownAt, c.shownWord.size()};
         EXPECT_EQ(range, expected) << PrintToString(c.spokenWord);
     }
-}
-
-// The decoded text of each part of an utterance cut into parts of at most maxUnits.
-std::vector<std::u16string> PartsOf(const core::Utterance& utterance, std::size_t maxUnits) {
-    std::vector<std::u16string> parts;
-    std::optional<XmlPosition> from = XmlPosition{};
-    while (from) {
-        const SpeechXml part(utterance, *from, maxUnits);
-        std::u16string decoded;
-        for (const XmlChar& x : ReadXml(part.Text())) decoded += x.c;
-        parts.push_back(decoded);
-        from = part.Next();
-        if (parts.size() > 1000) break;  // a part that does not advance
-    }
-    return parts;
 }
 
 TEST(SpeechXmlParts, ALongTextIsCutAfterASentenceOrASpaceNeverInsideALetter) {
@@ -184,7 +199,10 @@ TEST(SpeechXmlParts, ALongTextIsCutAfterASentenceOrASpaceNeverInsideALetter) {
         {"short texts are one part", u"Tom & Jerry", 100, {u"Tom & Jerry"}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(PartsOf(ParseSpeechTags(c.tagged), c.maxUnits), c.parts) << c.name;
+        std::vector<std::u16string> parts;
+        for (const SpeechXml& part : Parts(ParseSpeechTags(c.tagged), c.maxUnits))
+            parts.push_back(Decoded(part.Text()));
+        EXPECT_EQ(parts, c.parts) << c.name;
     }
 }
 
@@ -195,9 +213,9 @@ TEST(SpeechXmlParts, AShortTextInOnePartIsTheWholeText) {
           u"b\xD83D",
           u""}) {
         const core::Utterance utterance = ParseSpeechTags(tagged);
-        const SpeechXml part(utterance, XmlPosition{}, 64);
-        EXPECT_EQ(part.Text(), SpeechXml(utterance).Text()) << PrintToString(tagged);
-        EXPECT_FALSE(part.Next().has_value());
+        const std::vector<SpeechXml> parts = Parts(utterance, 64);
+        ASSERT_EQ(parts.size(), 1u) << PrintToString(tagged);
+        EXPECT_EQ(parts[0].Text(), SpeechXml(utterance).Text()) << PrintToString(tagged);
     }
 }
 
@@ -214,27 +232,17 @@ TEST(SpeechXmlParts, PartsTogetherSayEverythingAndEachCharacterMapsBack) {
     const core::Utterance utterance = ParseSpeechTags(tagged);
     const std::u16string shown = utterance.ShownText();
     constexpr std::size_t kMaxUnits = 37;
+    const std::vector<SpeechXml> parts = Parts(utterance, kMaxUnits);
     std::size_t at = 0;  // where the next part's text is in the shown text
-    std::size_t parts = 0;
-    std::optional<XmlPosition> from = XmlPosition{};
-    while (from && parts <= shown.size()) {
-        const SpeechXml part(utterance, *from, kMaxUnits);
-        ++parts;
-        const std::vector<XmlChar> chars = ReadXml(part.Text());
-        ASSERT_LE(chars.size(), kMaxUnits) << "part " << parts;
-        ASSERT_FALSE(chars.empty()) << "part " << parts;
-        EXPECT_LT(part.Text().find(u"<rate"), chars.front().xmlPosition)
-            << "part " << parts << " sets the speed before its text";
-        for (const XmlChar& x : chars) {
-            ASSERT_EQ(x.c, shown[at]) << "at " << at;
-            ASSERT_EQ(part.ShownWord(x.xmlPosition, x.xmlLength), (ShownRange{at, 1})) << at;
-            ASSERT_EQ(part.ShownWord(x.fragmentPosition, 1), (ShownRange{at, 1})) << at;
-            ++at;
-        }
-        from = part.Next();
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::vector<XmlChar> chars = ReadXml(parts[i].Text());
+        ASSERT_TRUE(!chars.empty() && chars.size() <= kMaxUnits) << "part " << i;
+        EXPECT_LT(parts[i].Text().find(u"<rate"), chars.front().xmlPosition)
+            << "part " << i << " sets the speed before its text";
+        ASSERT_TRUE(MapsBack(parts[i], shown, at)) << "part " << i;
     }
     EXPECT_EQ(at, shown.size()) << "the parts together say the whole text";
-    EXPECT_GE(parts, shown.size() / kMaxUnits);
+    EXPECT_GE(parts.size(), shown.size() / kMaxUnits);
 }
 
 TEST(SpeechXmlWords, ReportsOutsideTheTextGiveNothingOrStayInside) {
@@ -250,6 +258,69 @@ TEST(SpeechXmlWords, ReportsOutsideTheTextGiveNothingOrStayInside) {
     EXPECT_EQ(xml.ShownWord(two, 0), (ShownRange{tail.begin, 1}));
     // A word reported from inside a tag up into text starts where the text does.
     EXPECT_EQ(xml.ShownWord(silence, two - silence + 3), tail);
+}
+
+TEST(VisemeMouth, EveryShapeIsUsedLipsMeetOnPbmAndAVoicesOwnIdsKeepMoving) {
+    std::set<Mouth> used;
+    for (int v = 0; v < kVisemeCount; ++v) used.insert(MouthForViseme(v));
+    EXPECT_EQ(used.size(), std::size_t(core::kMouthCount));
+    for (const int v : {0, 21}) EXPECT_EQ(MouthForViseme(v), Mouth::Closed) << v;
+    for (const int v : {-1, 22}) EXPECT_EQ(MouthForViseme(v), Mouth::Small) << v;
+}
+
+TEST(VoiceChoice, ModeIdsNameALanguage) {
+    for (const auto& [id, language] : std::vector<std::pair<std::u16string, long>>{
+             {u"{c77c5160-2867-11d0-847B-444553540000}", kLanguageEnglish},
+             {u"  0879a4e1-A92C-11D1-B17B-0020AFED142E ", kLanguageFrench},
+             {u"{0879A4E1-A92C-11D1-B17B-0020AFED142F}", 0},
+             {u"{c77c5160-2867-11d0-847B-444553540000", 0}}) {  // half braced: malformed
+        EXPECT_EQ(LanguageForModeId(id), language) << PrintToString(id);
+    }
+}
+
+TEST(VoiceChoice, LanguageAttributeIsAHexList) {
+    for (const auto& [attribute, languages] :
+         std::vector<std::pair<std::u16string, std::vector<long>>>{{u"409;9", {0x409, 0x9}},
+                                                                   {u" 809 ; 40c ", {0x809, 0x40C}},
+                                                                   {u"zz;409;", {0x409}},
+                                                                   {u"12345;411", {0x411}},
+                                                                   {u"-409", {}},
+                                                                   {u";;", {}}}) {
+        EXPECT_EQ(ParseLanguageList(attribute), languages) << PrintToString(attribute);
+    }
+}
+
+TEST(VoiceChoice, PicksByModeIdThenLanguageThenNearestAndSaysWhatItSubstituted) {
+    const std::vector<InstalledVoice> voices = {{u"george", u"George", {0x809}},
+                                                {u"david", u"David", {0x409, 0x9}},
+                                                {u"hortense", u"Hortense", {0x40C}}};
+    const std::vector<InstalledVoice> englishOnly = {voices[0], voices[1]}, none;
+    const std::u16string french = u"{0879A4E1-A92C-11D1-B17B-0020AFED142E}";
+    const std::u16string noFrench = u"no voice for language 040C; using the default voice";
+    const struct {
+        const char* name;
+        long languageId;
+        std::u16string modeId;
+        const std::vector<InstalledVoice>& installed;
+        long language;
+        std::u16string voiceId, note;
+    } cases[] = {
+        {"English", 1033, u"", voices, 0x409, u"david", u""},
+        {"French", 1036, u"", voices, 0x40C, u"hortense", u""},
+        {"mode id over language", 1033, french, voices, 0x40C, u"hortense", u""},
+        {"exact beats nearest listed first", 0x809, u"", voices, 0x809, u"george", u""},
+        {"same primary language", 0x0C0C, u"", voices, 0x0C0C, u"hortense",
+         u"no voice for language 0C0C; using Hortense"},
+        {"no French voice", 1036, u"", englishOnly, 0x40C, u"", noFrench},
+        {"unknown mode id", 1036, u"{bad}", none, 0x40C, u"",
+         u"unknown TTS mode id ignored; " + noFrench},
+    };
+    for (const auto& c : cases) {
+        const VoicePick pick = PickVoice({c.languageId, c.modeId}, c.installed);
+        EXPECT_EQ(pick.language, c.language) << c.name;
+        EXPECT_EQ(pick.voiceId, c.voiceId) << c.name;
+        EXPECT_EQ(pick.note, c.note) << c.name;
+    }
 }
 
 }  // namespace
