@@ -52,10 +52,6 @@ HWND StartAndOpen(ProgramUnderTest& program, const std::string& profile, WORD ac
     return program.WaitForFocusedWindowWithCaption(caption);
 }
 
-bool Gone(HWND window) {
-    return PumpUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); });
-}
-
 bool FocusOn(HWND dialog, HWND control) {
     return PumpUntil([&] { return FocusedWindowOf(dialog) == control; });
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <vector>
+
 #include "peer_windows.h"
 #include "program_under_test.h"
 
@@ -27,13 +29,11 @@ TEST_F(MainWindowE2E, IsATopMostToolWindowWithoutTaskbarButton) {
     HWND main = program_.MainWindow();
     EXPECT_EQ(TextOf(main), L"Vocalinka");
 
-    const LONG style = GetWindowLongW(main, GWL_STYLE);
-    const LONG exStyle = GetWindowLongW(main, GWL_EXSTYLE);
-    EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
-    EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
-    EXPECT_FALSE(exStyle & WS_EX_APPWINDOW);
-    EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
-    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    const LONG checkedExStyles = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_APPWINDOW;
+    EXPECT_EQ(GetWindowLongW(main, GWL_EXSTYLE) & checkedExStyles,
+              WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
+    const LONG checkedStyles = WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    EXPECT_EQ(GetWindowLongW(main, GWL_STYLE) & checkedStyles, WS_CAPTION);
     EXPECT_EQ(GetMenu(main), nullptr);
 
     // Owned by the program's hidden application window, which the target search skips.
@@ -61,10 +61,8 @@ TEST_F(MainWindowE2E, StandsNearTheTopRightCornerWithItsDesignedClientSize) {
     RECT button{};
     GetWindowRect(command1_, &button);
     MapWindowPoints(HWND_DESKTOP, main, reinterpret_cast<POINT*>(&button), 2);
-    EXPECT_EQ(button.left, 0);
-    EXPECT_EQ(button.top, -1);
-    EXPECT_EQ(button.right, 46);
-    EXPECT_EQ(button.bottom, 43);
+    EXPECT_EQ(std::vector<LONG>({button.left, button.top, button.right, button.bottom}),
+              std::vector<LONG>({0, -1, 46, 43}));
     EXPECT_EQ(ChildWindowFromPoint(main, POINT{23, 21}), command1_);
 }
 

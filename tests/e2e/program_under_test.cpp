@@ -40,10 +40,6 @@ void ProgramUnderTest::WriteProfile(const std::string& bytes) const {
     std::ofstream(vocalinka::WideToUtf8(ProfilePath()), std::ios::binary) << bytes;
 }
 
-std::optional<std::string> ProgramUnderTest::ReadProfile() const {
-    return FileBytes(ProfilePath());
-}
-
 bool ProgramUnderTest::Launch() {
     return process_.Start(L"\"" + Folder() + L"\\vocalinka.exe\"", Folder().c_str());
 }
@@ -62,10 +58,6 @@ std::optional<DWORD> ProgramUnderTest::WaitForExit(std::chrono::milliseconds tim
         return std::nullopt;
     }
     return code;
-}
-
-HWND ProgramUnderTest::FindWindowOfClass(const wchar_t* className) const {
-    return VisibleWindowOf(ProcessId(), className);
 }
 
 HWND ProgramUnderTest::WaitForFocusedWindowWithCaption(const std::wstring& caption,
@@ -101,8 +93,7 @@ std::wstring ProgramUnderTest::AnswerMessage(const std::wstring& caption) const 
     if (!box) return {};
     std::wstring text = MessageText(caption);
     PressKey(VK_RETURN);
-    const bool closed = PumpUntil([box] { return !IsWindow(box) || !IsWindowVisible(box); });
-    return closed ? text : std::wstring{};
+    return Gone(box) ? text : std::wstring{};
 }
 
 bool ProgramUnderTest::ChooseMenuCommand(WORD accessKey) const {
@@ -236,12 +227,37 @@ void PressMouse(POINT screenPoint, DWORD downFlag, DWORD upFlag) {
     SendInput(2, press, sizeof(INPUT));
 }
 
-void PressKey(WORD virtualKey) {
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = virtualKey;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
+namespace {
+
+INPUT KeyInput(WORD virtualKey, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+}  // namespace
+
+void SendKey(WORD virtualKey, bool up) {
+    INPUT input = KeyInput(virtualKey, up);
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void PressShortcut(const std::vector<WORD>& modifiers, WORD key) {
+    std::vector<INPUT> events;
+    for (WORD modifier : modifiers) events.push_back(KeyInput(modifier, false));
+    events.push_back(KeyInput(key, false));
+    events.push_back(KeyInput(key, true));
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
+        events.push_back(KeyInput(*it, true));
+    }
+    SendInput(static_cast<UINT>(events.size()), events.data(), sizeof(INPUT));
+}
+
+bool Gone(HWND window) {
+    return PumpUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); });
 }
 
 HWND FocusedWindowOf(HWND window) {

@@ -19,6 +19,15 @@ using vocalinka::test::PumpUntil;
 // The caption of the program's hidden application window and of its messages.
 inline constexpr wchar_t kApplicationTitle[] = L"Vocalinka 'Parlemot'";
 
+// A file's bytes, or nullopt when it cannot be read.
+std::optional<std::string> FileBytes(const std::wstring& path);
+// A text file's lines that are not empty, without their line ends.
+std::vector<std::string> FileLines(const std::wstring& path);
+// The visible top-level windows of that process, front first.
+std::vector<HWND> VisibleWindowsOf(DWORD processId);
+// The first of them with this class, or null.
+HWND VisibleWindowOf(DWORD processId, const wchar_t* className);
+
 // A started process, ended (unless it has ended) when this goes.
 class Process {
 public:
@@ -45,7 +54,7 @@ public:
     const std::wstring& Folder() const { return folder_; }
     std::wstring ProfilePath() const { return Folder() + L"\\profile.pfl"; }
     void WriteProfile(const std::string& bytes) const;
-    std::optional<std::string> ReadProfile() const;
+    std::optional<std::string> ReadProfile() const { return FileBytes(ProfilePath()); }
 
     // Starts the program and waits until its main window is visible; false on time-out.
     bool Start();
@@ -57,7 +66,9 @@ public:
     HWND MainWindow() const { return main_; }
     DWORD ProcessId() const { return process_.Id(); }
     // A visible top-level window of the program with this class, or null.
-    HWND FindWindowOfClass(const wchar_t* className) const;
+    HWND FindWindowOfClass(const wchar_t* className) const {
+        return VisibleWindowOf(ProcessId(), className);
+    }
     // A visible top-level window of the program with this caption, once it holds the keyboard
     // focus (keys pressed before would reach the window that had it); null on time-out.
     HWND WaitForFocusedWindowWithCaption(const std::wstring& caption,
@@ -86,10 +97,6 @@ private:
 std::wstring UniqueName(const std::wstring& prefix);
 // A path as the build writes it ("Z:/…" under Wine), with Windows separators.
 std::wstring WindowsPath(const char* path);
-// A file's bytes, or nullopt when it cannot be read.
-std::optional<std::string> FileBytes(const std::wstring& path);
-// A text file's lines that are not empty, without their line ends.
-std::vector<std::string> FileLines(const std::wstring& path);
 
 // A registry value as this sets it; what was there, or that nothing was, comes back at the end.
 class ScopedRegistryValue {
@@ -107,19 +114,23 @@ private:
     std::optional<std::pair<DWORD, std::vector<BYTE>>> old_;  // type and data
 };
 
-// The visible top-level windows of that process, front first.
-std::vector<HWND> VisibleWindowsOf(DWORD processId);
-// The first of them with this class, or null.
-HWND VisibleWindowOf(DWORD processId, const wchar_t* className);
 // Brings a window of that process to the front and waits until the process has taken in its
 // activation; false on time-out.
 bool BringToFront(HWND window, const Process& process);
 
 // Real input, as the user gives it.
 void PressMouse(POINT screenPoint, DWORD downFlag, DWORD upFlag);
-void PressKey(WORD virtualKey);
 POINT CentreOf(HWND window);
+// One key going down or up.
+void SendKey(WORD virtualKey, bool up);
+// The modifiers go down, the key goes down and up, the modifiers go up.
+void PressShortcut(const std::vector<WORD>& modifiers, WORD key);
+inline void PressKey(WORD virtualKey) {
+    PressShortcut({}, virtualKey);
+}
 
+// Waits until the window is closed or hidden; false on time-out.
+bool Gone(HWND window);
 // The window that has the keyboard focus in the thread of `window`.
 HWND FocusedWindowOf(HWND window);
 // The text of a window or control of another process.

@@ -21,15 +21,6 @@ constexpr int kShift = VK_SHIFT, kCtrl = VK_CONTROL, kAlt = VK_MENU;
 // The speed and pitch of the default profile, as the character is asked to use them.
 constexpr wchar_t kDefaultTags[] = L"\\Spd=127\\\\Pit=127\\";
 
-void SendKey(WORD key, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof(INPUT));
-}
-
 class SafeReading : public ReadingE2E {
 protected:
     void SetUp() override {

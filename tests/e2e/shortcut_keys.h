@@ -1,11 +1,10 @@
-// The reading shortcut as the tests and benchmarks use it: its registry value for one run,
-// and a press as a person makes it.
+// The reading shortcut as the tests and benchmarks use it: its registry value for one run
+// (PressShortcut presses it as a person does).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "program_under_test.h"
 
@@ -20,8 +19,5 @@ public:
 private:
     ScopedRegistryValue value_{HKEY_CURRENT_USER, L"Software\\Vocalinka", L"Hotkey"};
 };
-
-// The modifiers go down, the key goes down and up, the modifiers go up.
-void PressShortcut(const std::vector<WORD>& modifiers, WORD key);
 
 }  // namespace e2e
