@@ -43,28 +43,21 @@ Trace::Trace() : folder_(UniqueName(L"trace")) {
     setting_.Set(folder_.Path() + L"\\trace.log");
 }
 
-std::vector<TraceEntry> Trace::Entries() const {
-    std::vector<TraceEntry> entries;
+std::vector<TraceEntry> Trace::Find(const std::string& kind, const std::string& name) const {
+    std::vector<TraceEntry> found;
     for (const std::string& bytes : FileLines(folder_.Path() + L"\\trace.log")) {
         // The escapes are ASCII: the line is decoded first, the escapes after.
         const std::wstring line = vocalinka::Utf8ToWide(bytes);
         std::size_t pos = 0;
-        std::wstring kind, name, id, arg;
-        if (!NextToken(line, pos, kind) || !NextToken(line, pos, name) ||
-            !NextToken(line, pos, id)) {
-            continue;  // a line still being written
+        std::wstring entryKind, entryName, id, arg;
+        if (!NextToken(line, pos, entryKind) || !NextToken(line, pos, entryName) ||
+            !NextToken(line, pos, id) || vocalinka::WideToUtf8(entryKind) != kind ||
+            vocalinka::WideToUtf8(entryName) != name) {
+            continue;  // another entry, or a line still being written
         }
-        TraceEntry entry{vocalinka::WideToUtf8(kind), vocalinka::WideToUtf8(name), id, {}};
+        TraceEntry entry{kind, name, id, {}};
         while (NextToken(line, pos, arg)) entry.args.push_back(arg);
-        entries.push_back(std::move(entry));
-    }
-    return entries;
-}
-
-std::vector<TraceEntry> Trace::Find(const std::string& kind, const std::string& name) const {
-    std::vector<TraceEntry> found;
-    for (auto& entry : Entries()) {
-        if (entry.kind == kind && entry.name == name) found.push_back(std::move(entry));
+        found.push_back(std::move(entry));
     }
     return found;
 }

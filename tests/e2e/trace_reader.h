@@ -20,8 +20,7 @@ struct TraceEntry {
 class Trace {
 public:
     Trace();
-    std::vector<TraceEntry> Entries() const;
-    // Entries of one kind and name, in order.
+    // The entries of one kind and name, in order.
     std::vector<TraceEntry> Find(const std::string& kind, const std::string& name) const;
 
 private:
