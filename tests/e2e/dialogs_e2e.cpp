@@ -44,41 +44,32 @@ std::vector<std::wstring> ListEntries(HWND list) {
     return entries;
 }
 
+// Starts the program on this profile, chooses a menu command and waits for its window.
+HWND StartAndOpen(ProgramUnderTest& program, const std::string& profile, WORD accessKey,
+                  const wchar_t* caption) {
+    program.WriteProfile(profile);
+    if (!program.Start() || !program.ChooseMenuCommand(accessKey)) return nullptr;
+    return program.WaitForFocusedWindowWithCaption(caption);
+}
+
+bool FocusOn(HWND dialog, HWND control) {
+    return PumpUntil([&] { return FocusedWindowOf(dialog) == control; });
+}
+
+void ExpectProfileBecomes(const ProgramUnderTest& program, const std::string& bytes) {
+    EXPECT_TRUE(PumpUntil([&] { return program.ReadProfile() == bytes; }))
+        << program.ReadProfile().value_or("<none>");
+}
+
 class DialogsE2E : public testing::Test {
 protected:
-    // Starts the program on this profile, chooses a menu command and waits for its window.
-    HWND StartAndOpen(const std::string& profile, WORD accessKey, const wchar_t* caption) {
-        program_.WriteProfile(profile);
-        if (!program_.Start() || !program_.ChooseMenuCommand(accessKey)) return nullptr;
-        return program_.WaitForFocusedWindowWithCaption(caption);
-    }
-    bool Gone(HWND window) {
-        return PumpUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); });
-    }
-    bool FocusOn(HWND dialog, HWND control) {
-        return PumpUntil([&] { return FocusedWindowOf(dialog) == control; });
-    }
-    // Waits for the program's message with this caption, expects its text and answers it with
-    // Enter.
-    void AnswerMessage(const wchar_t* caption, const std::wstring& text) {
-        HWND message = program_.WaitForFocusedWindowWithCaption(caption);
-        ASSERT_NE(message, nullptr) << caption;
-        EXPECT_EQ(TextOf(GetDlgItem(message, 0xFFFF)), text);  // the message box's text
-        PressKey(VK_RETURN);
-        EXPECT_TRUE(Gone(message));
-    }
-    void ExpectProfileBecomes(const std::string& bytes) {
-        EXPECT_TRUE(PumpUntil([&] { return program_.ReadProfile() == bytes; }))
-            << program_.ReadProfile().value_or("<none>");
-    }
-
     ProgramUnderTest program_;
 };
 
 // A refused speed gives the range message and the dialog stays; Escape then stores nothing,
 // even after a slider moved, and the profile is rewritten as it stood.
 TEST_F(DialogsE2E, SpeechConfigurationIsModalRefusesASpeedOf300AndEscapeStoresNothing) {
-    HWND dialog = StartAndOpen(HandWritten("300", "300"), 'P', L"Speech Configuration");
+    HWND dialog = StartAndOpen(program_, HandWritten("300", "300"), 'P', L"Speech Configuration");
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), program_.MainWindow());
     EXPECT_FALSE(IsWindowEnabled(program_.MainWindow()));
@@ -86,18 +77,17 @@ TEST_F(DialogsE2E, SpeechConfigurationIsModalRefusesASpeedOf300AndEscapeStoresNo
     EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TXTSPEED)), L"300");
     EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_LBLPITCH)), L"300");
     PressKey(VK_RETURN);
-    ASSERT_NO_FATAL_FAILURE(
-        AnswerMessage(L"Configuration Error",
-                      L"Talking speed out of range.\r\nPlease select a number from 50 - 250."));
+    EXPECT_EQ(program_.AnswerMessage(L"Configuration Error"),
+              L"Talking speed out of range.\r\nPlease select a number from 50 - 250.");
     EXPECT_TRUE(IsWindowVisible(dialog));
     PressKeys({VK_TAB, VK_TAB, VK_HOME, VK_ESCAPE});  // OK, Cancel, then the speed slider
     EXPECT_TRUE(Gone(dialog));
     EXPECT_TRUE(IsWindowEnabled(program_.MainWindow()));
-    ExpectProfileBecomes(Profile("Merlin", "English", "300", "300"));
+    ExpectProfileBecomes(program_, Profile("Merlin", "English", "300", "300"));
 }
 
 TEST_F(DialogsE2E, SlidersMovedByKeyboardAndMouseThenOkWriteTheProfile) {
-    HWND dialog = StartAndOpen(HandWritten("127", "127"), 'P', L"Speech Configuration");
+    HWND dialog = StartAndOpen(program_, HandWritten("127", "127"), 'P', L"Speech Configuration");
     ASSERT_NE(dialog, nullptr);
     HWND speed = GetDlgItem(dialog, IDC_SLDSPEED);
     HWND speedLabel = GetDlgItem(dialog, IDC_TXTSPEED);
@@ -122,7 +112,7 @@ TEST_F(DialogsE2E, SlidersMovedByKeyboardAndMouseThenOkWriteTheProfile) {
 
     PressKey(VK_RETURN);
     EXPECT_TRUE(Gone(dialog));
-    ExpectProfileBecomes(Profile("Merlin", "English", "135", "125"));
+    ExpectProfileBecomes(program_, Profile("Merlin", "English", "135", "125"));
 }
 
 // The choosers read the prefix's Agent folders, and the program stores what OK takes: the
@@ -136,9 +126,7 @@ TEST_F(DialogsE2E, TheChoosersOfferWhatIsInstalledAndOkStoresTheChoice) {
                     {'S', IDC_LSTLANGUAGE, L"Select Language", L"French"}};
     for (const auto& c : choosers) {
         ProgramUnderTest program;
-        program.WriteProfile(HandWritten("127", "127"));
-        ASSERT_TRUE(program.Start() && program.ChooseMenuCommand(c.accessKey));
-        HWND dialog = program.WaitForFocusedWindowWithCaption(c.caption);
+        HWND dialog = StartAndOpen(program, HandWritten("127", "127"), c.accessKey, c.caption);
         ASSERT_NE(dialog, nullptr) << c.caption;
         HWND list = GetDlgItem(dialog, c.listId);
         const std::vector<std::wstring> entries = ListEntries(list);
@@ -147,56 +135,11 @@ TEST_F(DialogsE2E, TheChoosersOfferWhatIsInstalledAndOkStoresTheChoice) {
         PressKeys({VK_END, VK_RETURN});  // the last entry
         EXPECT_TRUE(Gone(dialog)) << c.caption;
         const std::string chosen = vocalinka::WideToUtf8(entries.back());
-        const std::string expected = c.listId == IDC_LSTCHAR
-                                         ? Profile(chosen, "English", "127", "127")
-                                         : Profile("Merlin", chosen, "127", "127");
-        EXPECT_TRUE(PumpUntil([&] { return program.ReadProfile() == expected; }))
-            << program.ReadProfile().value_or("<none>");
+        ExpectProfileBecomes(program, c.listId == IDC_LSTCHAR
+                                          ? Profile(chosen, "English", "127", "127")
+                                          : Profile("Merlin", chosen, "127", "127"));
     }
 }
-
-// The two registry rows of the system information tool in the prefix, set for one test and
-// put back as they were.
-class SysInfoRows {
-public:
-    SysInfoRows() {
-        for (Row& row : rows_) {
-            row.existed =
-                RegGetValueW(HKEY_LOCAL_MACHINE, row.key, row.value, RRF_RT_ANY | RRF_NOEXPAND,
-                             &row.type, row.before, &row.size) == ERROR_SUCCESS;
-        }
-    }
-    SysInfoRows(const SysInfoRows&) = delete;
-    SysInfoRows& operator=(const SysInfoRows&) = delete;
-    ~SysInfoRows() {
-        for (const Row& row : rows_) {
-            RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, row.key, row.value);
-            if (row.existed) {
-                RegSetKeyValueW(HKEY_LOCAL_MACHINE, row.key, row.value, row.type, row.before,
-                                row.size);
-            }
-        }
-    }
-    // Row 0: the tool's path; row 1: its folder.
-    void Set(int index, const std::wstring& text) {
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, rows_[index].key, rows_[index].value, REG_SZ,
-                        text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    }
-    void Remove(int index) {
-        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, rows_[index].key, rows_[index].value);
-    }
-
-private:
-    struct Row {
-        const wchar_t *key, *value;
-        bool existed = false;
-        DWORD type = REG_NONE;
-        BYTE before[2048] = {};
-        DWORD size = sizeof(before);
-    };
-    Row rows_[2] = {{L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", L"PATH"},
-                    {L"SOFTWARE\\Microsoft\\Shared Tools Location", L"MSINFO"}};
-};
 
 bool CopyMarkerProgram(const std::wstring& to) {
     wchar_t self[MAX_PATH] = {};
@@ -211,7 +154,8 @@ bool FileAppears(const std::wstring& path) {
 }
 
 TEST_F(DialogsE2E, AboutIsModelessAndSystemInfoTriesTheFirstRowThenTheSecond) {
-    HWND about = StartAndOpen(HandWritten("127", "127"), 'A', L"About Vocalinka 'Parlemot'");
+    HWND about =
+        StartAndOpen(program_, HandWritten("127", "127"), 'A', L"About Vocalinka 'Parlemot'");
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(GetWindow(about, GW_OWNER), program_.MainWindow());
     EXPECT_EQ(TextOf(GetDlgItem(about, IDC_LBLVERSION)), L"Version 1.0.0");
@@ -222,22 +166,25 @@ TEST_F(DialogsE2E, AboutIsModelessAndSystemInfoTriesTheFirstRowThenTheSecond) {
     const std::wstring tool = program_.Folder() + L"\\sysinfo tool.exe";
     const std::wstring folderTool = program_.Folder() + L"\\MSINFO32.EXE";
     ASSERT_TRUE(CopyMarkerProgram(tool) && CopyMarkerProgram(folderTool));
-    SysInfoRows rows;
+    // The system information tool's two rows in the prefix's registry: its path, its folder.
+    const ScopedRegistryValue toolPath(HKEY_LOCAL_MACHINE,
+                                       L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", L"PATH");
+    const ScopedRegistryValue toolFolder(HKEY_LOCAL_MACHINE,
+                                         L"SOFTWARE\\Microsoft\\Shared Tools Location", L"MSINFO");
     const POINT button = CentreOf(GetDlgItem(about, IDC_CMDSYSINFO));
-    rows.Set(0, tool);
-    rows.Set(1, program_.Folder());
+    toolPath.Set(tool);
+    toolFolder.Set(program_.Folder());
     PressMouse(button, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
     EXPECT_TRUE(FileAppears(tool + L".ran"));
     EXPECT_EQ(GetFileAttributesW((folderTool + L".ran").c_str()), INVALID_FILE_ATTRIBUTES);
 
-    rows.Remove(0);
+    toolPath.Remove();
     PressMouse(button, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
     EXPECT_TRUE(FileAppears(folderTool + L".ran"));
 
-    rows.Set(1, program_.Folder() + L"\\nowhere");
+    toolFolder.Set(program_.Folder() + L"\\nowhere");
     PressMouse(button, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
-    ASSERT_NO_FATAL_FAILURE(
-        AnswerMessage(L"Vocalinka 'Parlemot'", L"System Information Is Unavailable At This Time"));
+    EXPECT_EQ(program_.AnswerMessage(), L"System Information Is Unavailable At This Time");
     EXPECT_TRUE(IsWindowVisible(about));
     PressKey(VK_ESCAPE);
     EXPECT_TRUE(Gone(about));

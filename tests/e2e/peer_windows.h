@@ -16,16 +16,15 @@ namespace e2e {
 class Notepad {
 public:
     Notepad();
-    Notepad(const Notepad&) = delete;
-    Notepad& operator=(const Notepad&) = delete;
-    ~Notepad();
     bool Ready() const { return edit_ != nullptr; }
     HWND Main() const { return main_; }
+    // Brings it to the front as the user would, by working in it; false on time-out.
+    bool Activate() const { return BringToFront(main_, process_); }
     // The user types the text, selects it (or not), and keeps working in notepad.
     void Select(const std::wstring& text, bool all) const;
 
 private:
-    PROCESS_INFORMATION process_{};
+    Process process_;
     HWND main_ = nullptr;
     HWND edit_ = nullptr;
 };
@@ -34,21 +33,19 @@ private:
 class StandIn {
 public:
     explicit StandIn(const std::wstring& mode);
-    StandIn(const StandIn&) = delete;
-    StandIn& operator=(const StandIn&) = delete;
-    ~StandIn();
     bool Ready() const { return window_ != nullptr; }
     HWND Window() const { return window_; }
     // Brings it to the front as the user would, by working in it; false on time-out.
-    bool Activate() const;
+    bool Activate() const { return BringToFront(window_, process_); }
     // The lines of its log: "down 17", "up 67", "copied".
-    std::vector<std::string> Log() const;
+    std::vector<std::string> Log() const { return FileLines(log_); }
     bool WaitForLogLine(const std::string& line,
                         std::chrono::milliseconds timeout = std::chrono::seconds{10}) const;
 
 private:
-    PROCESS_INFORMATION process_{};
+    vocalinka::test::TemporaryFolder folder_;  // outlives the process, which writes in it
     std::wstring log_;
+    Process process_;
     HWND window_ = nullptr;
 };
 

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <utility>
 
 #include "program_path.h"
@@ -10,81 +11,37 @@
 namespace e2e {
 
 using namespace std::chrono_literals;
-namespace {
 
-struct Search {
-    DWORD processId;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK StopAtWindowOfClass(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<Search*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    if (owner == search->processId && IsWindowVisible(window) &&
-        wcscmp(name, search->className) == 0) {
-        search->found = window;
-        return FALSE;
+Process::~Process() {
+    if (!info_.hProcess) return;
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(info_.hProcess, 1);
+        WaitForSingleObject(info_.hProcess, 5000);
     }
-    return TRUE;
+    CloseHandle(info_.hProcess);
+    CloseHandle(info_.hThread);
 }
 
-// A folder for each program of the run: two in one test start apart.
-std::wstring NextFolderName() {
-    static int serial = 0;
-    return L"e2e-" + std::to_wstring(++serial);
+bool Process::Start(std::wstring command, const wchar_t* folder) {
+    STARTUPINFOW startup{sizeof(startup)};
+    return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
+                          &startup, &info_);
 }
 
-}  // namespace
-
+// Two programs in one test start from folders apart.
 ProgramUnderTest::ProgramUnderTest()
-    : temporary_(std::in_place, NextFolderName()), folder_(temporary_->Path()) {
+    : temporary_(std::in_place, UniqueName(L"e2e")), folder_(temporary_->Path()) {
     CopyFileW(WindowsPath(kProgramPath).c_str(), (Folder() + L"\\vocalinka.exe").c_str(), FALSE);
 }
 
 ProgramUnderTest::ProgramUnderTest(std::wstring folder) : folder_(std::move(folder)) {}
 
-ProgramUnderTest::~ProgramUnderTest() {
-    EndProcess(process_, 1);
-}
-
-void EndProcess(PROCESS_INFORMATION& process, UINT exitCode) {
-    if (!process.hProcess) return;
-    if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process.hProcess, exitCode);
-        WaitForSingleObject(process.hProcess, 5000);
-    }
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    process = {};
-}
-
-std::wstring WindowsPath(const char* path) {
-    std::wstring windows = vocalinka::Utf8ToWide(path);
-    for (auto& c : windows) {
-        if (c == L'/') c = L'\\';
-    }
-    return windows;
-}
-
 void ProgramUnderTest::WriteProfile(const std::string& bytes) const {
     std::ofstream(vocalinka::WideToUtf8(ProfilePath()), std::ios::binary) << bytes;
 }
 
-std::optional<std::string> ProgramUnderTest::ReadProfile() const {
-    std::ifstream in(vocalinka::WideToUtf8(ProfilePath()), std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 bool ProgramUnderTest::Launch() {
-    std::wstring command = L"\"" + Folder() + L"\\vocalinka.exe\"";
-    STARTUPINFOW startup{sizeof(startup)};
-    return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          Folder().c_str(), &startup, &process_);
+    return process_.Start(L"\"" + Folder() + L"\\vocalinka.exe\"", Folder().c_str());
 }
 
 bool ProgramUnderTest::Start() {
@@ -95,52 +52,48 @@ bool ProgramUnderTest::Start() {
 
 std::optional<DWORD> ProgramUnderTest::WaitForExit(std::chrono::milliseconds timeout) const {
     DWORD code = 0;
-    if (WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) !=
+    if (WaitForSingleObject(process_.Handle(), static_cast<DWORD>(timeout.count())) !=
             WAIT_OBJECT_0 ||
-        !GetExitCodeProcess(process_.hProcess, &code)) {
+        !GetExitCodeProcess(process_.Handle(), &code)) {
         return std::nullopt;
     }
     return code;
 }
 
-HWND ProgramUnderTest::FindWindowOfClass(const wchar_t* className) const {
-    return VisibleWindowOf(process_.dwProcessId, className);
-}
-
-HWND VisibleWindowOf(DWORD processId, const wchar_t* className) {
-    Search search{processId, className, nullptr};
-    EnumWindows(StopAtWindowOfClass, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 HWND ProgramUnderTest::WaitForFocusedWindowWithCaption(const std::wstring& caption,
                                                        std::chrono::milliseconds timeout) const {
-    struct Search {
-        DWORD processId;
-        const std::wstring* caption;
-        HWND found;
-    } search{process_.dwProcessId, &caption, nullptr};
+    HWND found = nullptr;
     const bool focused = PumpUntil(
         [&] {
-            search.found = nullptr;
-            EnumWindows(
-                [](HWND window, LPARAM data) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(data);
-                    DWORD owner = 0;
-                    GetWindowThreadProcessId(window, &owner);
-                    if (owner == s->processId && IsWindowVisible(window) &&
-                        TextOf(window) == *s->caption) {
-                        s->found = window;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            const HWND focus = search.found ? FocusedWindowOf(search.found) : nullptr;
-            return focus && (focus == search.found || IsChild(search.found, focus));
+            found = nullptr;
+            for (HWND window : VisibleWindowsOf(ProcessId())) {
+                if (TextOf(window) == caption) {
+                    found = window;
+                    break;
+                }
+            }
+            const HWND focus = found ? FocusedWindowOf(found) : nullptr;
+            return focus && (focus == found || IsChild(found, focus));
         },
         timeout);
-    return focused ? search.found : nullptr;
+    return focused ? found : nullptr;
+}
+
+std::wstring ProgramUnderTest::MessageText(const std::wstring& caption) const {
+    for (HWND window : VisibleWindowsOf(ProcessId())) {
+        // 0xFFFF: the system's id for a message box's text.
+        const HWND text = GetDlgItem(window, 0xFFFF);
+        if (text && TextOf(window) == caption) return TextOf(text);
+    }
+    return {};
+}
+
+std::wstring ProgramUnderTest::AnswerMessage(const std::wstring& caption) const {
+    const HWND box = WaitForFocusedWindowWithCaption(caption);
+    if (!box) return {};
+    std::wstring text = MessageText(caption);
+    PressKey(VK_RETURN);
+    return Gone(box) ? text : std::wstring{};
 }
 
 bool ProgramUnderTest::ChooseMenuCommand(WORD accessKey) const {
@@ -154,6 +107,96 @@ bool ProgramUnderTest::ChooseMenuCommand(WORD accessKey) const {
 bool ProgramUnderTest::Close() {
     PostMessageW(main_, WM_CLOSE, 0, 0);
     return WaitForExit().has_value();
+}
+
+std::wstring UniqueName(const std::wstring& prefix) {
+    static int serial = 0;
+    return prefix + L"-" + std::to_wstring(++serial);
+}
+
+std::wstring WindowsPath(const char* path) {
+    std::wstring windows = vocalinka::Utf8ToWide(path);
+    for (auto& c : windows) {
+        if (c == L'/') c = L'\\';
+    }
+    return windows;
+}
+
+std::optional<std::string> FileBytes(const std::wstring& path) {
+    std::ifstream in(vocalinka::WideToUtf8(path), std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> FileLines(const std::wstring& path) {
+    std::istringstream in(FileBytes(path).value_or(""));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+ScopedRegistryValue::ScopedRegistryValue(HKEY root, std::wstring key, std::wstring name)
+    : root_(root), key_(std::move(key)), name_(std::move(name)) {
+    DWORD type = REG_NONE, size = 0;
+    const auto read = [&](BYTE* data) {
+        return RegGetValueW(root_, key_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
+                            data, &size) == ERROR_SUCCESS;
+    };
+    if (!read(nullptr)) return;
+    std::vector<BYTE> data(size);
+    if (read(data.data())) old_.emplace(type, std::move(data));
+}
+
+ScopedRegistryValue::~ScopedRegistryValue() {
+    Remove();
+    if (old_) {
+        RegSetKeyValueW(root_, key_.c_str(), name_.c_str(), old_->first, old_->second.data(),
+                        static_cast<DWORD>(old_->second.size()));
+    }
+}
+
+void ScopedRegistryValue::Set(const std::wstring& text) const {
+    RegSetKeyValueW(root_, key_.c_str(), name_.c_str(), REG_SZ, text.c_str(),
+                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+void ScopedRegistryValue::Remove() const {
+    RegDeleteKeyValueW(root_, key_.c_str(), name_.c_str());
+}
+
+std::vector<HWND> VisibleWindowsOf(DWORD processId) {
+    std::pair<DWORD, std::vector<HWND>> search{processId, {}};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& [process, found] = *reinterpret_cast<decltype(search)*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == process && IsWindowVisible(window)) found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+HWND VisibleWindowOf(DWORD processId, const wchar_t* className) {
+    for (HWND window : VisibleWindowsOf(processId)) {
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (wcscmp(name, className) == 0) return window;
+    }
+    return nullptr;
+}
+
+bool BringToFront(HWND window, const Process& process) {
+    SetForegroundWindow(window);
+    // Under Wine the process takes in its activation in its own time (the X server's focus
+    // events); a click on another program meanwhile could lose the activation that the click
+    // gives, and with it the click.
+    return PumpUntil([window] { return GetForegroundWindow() == window; }, 5s) &&
+           WaitForInputIdle(process.Handle(), 5000) == 0;
 }
 
 void PressMouse(POINT screenPoint, DWORD downFlag, DWORD upFlag) {
@@ -184,12 +227,37 @@ void PressMouse(POINT screenPoint, DWORD downFlag, DWORD upFlag) {
     SendInput(2, press, sizeof(INPUT));
 }
 
-void PressKey(WORD virtualKey) {
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = virtualKey;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
+namespace {
+
+INPUT KeyInput(WORD virtualKey, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+}  // namespace
+
+void SendKey(WORD virtualKey, bool up) {
+    INPUT input = KeyInput(virtualKey, up);
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void PressShortcut(const std::vector<WORD>& modifiers, WORD key) {
+    std::vector<INPUT> events;
+    for (WORD modifier : modifiers) events.push_back(KeyInput(modifier, false));
+    events.push_back(KeyInput(key, false));
+    events.push_back(KeyInput(key, true));
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
+        events.push_back(KeyInput(*it, true));
+    }
+    SendInput(static_cast<UINT>(events.size()), events.data(), sizeof(INPUT));
+}
+
+bool Gone(HWND window) {
+    return PumpUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); });
 }
 
 HWND FocusedWindowOf(HWND window) {

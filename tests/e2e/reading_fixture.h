@@ -7,8 +7,8 @@
 
 #include <chrono>
 #include <string>
-#include <vector>
 
+#include "clipboard_text.h"
 #include "peer_windows.h"
 #include "program_under_test.h"
 #include "trace_reader.h"
@@ -17,9 +17,21 @@ namespace e2e {
 
 class ReadingE2E : public testing::Test {
 protected:
-    void StartProgram(const std::string& profile = {});
-    bool Busy() const;
-    bool Idle() const;
+    static constexpr wchar_t kOwnClipboard[] = L"the user's own clipboard";
+    void StartProgram(const std::string& profile = {}) {
+        if (!profile.empty()) program_.WriteProfile(profile);
+        ASSERT_TRUE(program_.Start());
+        command1_ = FindWindowExW(program_.MainWindow(), nullptr, L"Button", nullptr);
+        image1_ = FindWindowExW(program_.MainWindow(), nullptr, L"Static", nullptr);
+        image2_ = FindWindowExW(program_.MainWindow(), image1_, L"Static", nullptr);
+    }
+    // The button shows the busy picture (Image2) or the idle one (Image1).
+    bool Shows(HWND image) const {
+        return SendMessageW(command1_, BM_GETIMAGE, IMAGE_BITMAP, 0) ==
+               SendMessageW(image, STM_GETIMAGE, IMAGE_BITMAP, 0);
+    }
+    bool Busy() const { return Shows(image2_); }
+    bool Idle() const { return Shows(image1_); }
     std::size_t Count(const std::string& kind, const std::string& name) const {
         return trace_.Find(kind, name).size();
     }
@@ -27,15 +39,36 @@ protected:
                       std::chrono::milliseconds timeout = std::chrono::seconds{20}) const {
         return PumpUntil([&] { return Count(kind, name) >= count; }, timeout);
     }
-    void Click() const;
+    // What the character was last asked to say, with its speed and pitch tags.
+    std::wstring LastSpoken() const {
+        const auto speaks = trace_.Find("request", "Speak");
+        return speaks.empty() || speaks.back().args.empty() ? L"<nothing>" : speaks.back().args[0];
+    }
+    // The clipboard as the user left it before a reading, and back to it after.
+    static bool KeepOwnClipboard() { return test_clipboard::SetClipboardText(kOwnClipboard); }
+    static bool ClipboardComesBack() {
+        return PumpUntil([] { return test_clipboard::ClipboardText() == kOwnClipboard; });
+    }
+    void Click() const {
+        PressMouse(CentreOf(command1_), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    }
     // Waits for the greeting to end, so that a reading starts from the idle picture.
-    void WaitForGreetingToEnd() const;
+    void WaitForGreetingToEnd() const {
+        ASSERT_TRUE(WaitForCount("event", "BalloonHide", 1, std::chrono::seconds{30}));
+        ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
+    }
 
     Trace trace_;  // before the program, which reads the setting when it starts
     ProgramUnderTest program_;
     HWND command1_ = nullptr;
     HWND image1_ = nullptr;
     HWND image2_ = nullptr;
+};
+
+// The tests that read from notepad have one of their own.
+class NotepadReading : public ReadingE2E {
+protected:
+    Notepad notepad_;
 };
 
 }  // namespace e2e

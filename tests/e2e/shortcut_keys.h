@@ -1,12 +1,12 @@
-// The reading shortcut as the tests and benchmarks use it: its registry value for one run,
-// and a press as a person makes it.
+// The reading shortcut as the tests and benchmarks use it: its registry value for one run
+// (PressShortcut presses it as a person does).
 #pragma once
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
-#include <vector>
+
+#include "program_under_test.h"
 
 namespace e2e {
 
@@ -14,18 +14,10 @@ namespace e2e {
 // comes back.
 class HotkeySetting {
 public:
-    explicit HotkeySetting(const std::wstring& text);
-    HotkeySetting(const HotkeySetting&) = delete;
-    HotkeySetting& operator=(const HotkeySetting&) = delete;
-    ~HotkeySetting();
+    explicit HotkeySetting(const std::wstring& text) { value_.Set(text); }
 
 private:
-    void Write(const std::wstring& text) const;
-    HKEY key_ = nullptr;
-    std::optional<std::wstring> old_;
+    ScopedRegistryValue value_{HKEY_CURRENT_USER, L"Software\\Vocalinka", L"Hotkey"};
 };
-
-// The modifiers go down, the key goes down and up, the modifiers go up.
-void PressShortcut(const std::vector<WORD>& modifiers, WORD key);
 
 }  // namespace e2e

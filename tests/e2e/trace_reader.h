@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "program_under_test.h"
+
 namespace e2e {
 
 struct TraceEntry {
@@ -18,15 +20,12 @@ struct TraceEntry {
 class Trace {
 public:
     Trace();
-    Trace(const Trace&) = delete;
-    Trace& operator=(const Trace&) = delete;
-    ~Trace();
-    std::vector<TraceEntry> Entries() const;
-    // Entries of one kind and name, in order.
+    // The entries of one kind and name, in order.
     std::vector<TraceEntry> Find(const std::string& kind, const std::string& name) const;
 
 private:
-    std::wstring path_;
+    vocalinka::test::TemporaryFolder folder_;
+    ScopedRegistryValue setting_{HKEY_CURRENT_USER, L"Software\\Vocalinka\\Agent", L"TraceFile"};
 };
 
 }  // namespace e2e

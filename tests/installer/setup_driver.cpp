@@ -8,41 +8,12 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
-#include <thread>
-#include <vector>
 
-#include "win32util/handles.h"
+#include "program_under_test.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-struct Windows {
-    DWORD process;
-    std::vector<HWND> found;
-};
-
-std::vector<HWND> VisibleWindowsOf(DWORD process) {
-    Windows windows{process, {}};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* windowsOf = reinterpret_cast<Windows*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == windowsOf->process && IsWindowVisible(window))
-                windowsOf->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
-    return windows.found;
-}
-
-// The text of a message box: its static control's.
-std::wstring MessageText(HWND box) {
-    wchar_t text[1024] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 1024);
-    return text;
-}
 
 bool Press(HWND window, int id) {
     HWND button = GetDlgItem(window, id);
@@ -59,31 +30,27 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     const int answer = wcscmp(argv[2], L"yes") == 0 ? IDYES : IDNO;
-    std::wstring commandLine = L"\"" + std::wstring(argv[1]) + L"\"";
-    STARTUPINFOW startup{sizeof(startup)};
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    e2e::Process setup;
+    if (!setup.Start(L"\"" + std::wstring(argv[1]) + L"\"")) {
         std::fwprintf(stderr, L"cannot start %ls (error %lu)\n", argv[1], GetLastError());
         return 2;
     }
-    const win32util::Unique<HANDLE, CloseHandle> thread(process.hThread);
-    const win32util::Unique<HANDLE, CloseHandle> running(process.hProcess);
     const auto deadline = std::chrono::steady_clock::now() + 60s;
     DWORD exitCode = 124;
     HWND answered = nullptr;  // a box still closing is not a second question
-    while (WaitForSingleObject(process.hProcess, 300) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(setup.Handle(), 300) == WAIT_TIMEOUT) {
         if (std::chrono::steady_clock::now() > deadline) {
-            TerminateProcess(process.hProcess, 124);
-            WaitForSingleObject(process.hProcess, 5000);
+            TerminateProcess(setup.Handle(), 124);
+            WaitForSingleObject(setup.Handle(), 5000);
             break;
         }
-        for (HWND window : VisibleWindowsOf(process.dwProcessId)) {
+        for (HWND window : e2e::VisibleWindowsOf(setup.Id())) {
             if (!IsWindowEnabled(window)) continue;  // under a message box
             if (GetDlgItem(window, IDYES) && GetDlgItem(window, IDNO)) {
                 if (window == answered) continue;
                 answered = window;
-                std::wprintf(L"asked: %ls\n", MessageText(window).c_str());
+                // 0xFFFF: the system's id for a message box's text.
+                std::wprintf(L"asked: %ls\n", e2e::TextOf(GetDlgItem(window, 0xFFFF)).c_str());
                 std::fflush(stdout);
                 Press(window, answer);
             } else {
@@ -91,6 +58,6 @@ int wmain(int argc, wchar_t** argv) {
             }
         }
     }
-    GetExitCodeProcess(process.hProcess, &exitCode);
+    GetExitCodeProcess(setup.Handle(), &exitCode);
     return static_cast<int>(exitCode);
 }

@@ -28,77 +28,58 @@ std::filesystem::path BuildFolder() {
     return std::filesystem::path(self).parent_path().parent_path().parent_path();
 }
 
-struct FileVersion {
-    std::wstring fixedFile, fixedProduct;  // VS_FIXEDFILEINFO, as "a.b.c.d"
-    std::wstring fileText, productText;    // the StringFileInfo values
-};
-
 std::wstring Quad(DWORD high, DWORD low) {
     return std::to_wstring(HIWORD(high)) + L"." + std::to_wstring(LOWORD(high)) + L"." +
            std::to_wstring(HIWORD(low)) + L"." + std::to_wstring(LOWORD(low));
 }
 
-std::wstring StringValue(const std::vector<char>& block, const wchar_t* translation,
-                         const wchar_t* name) {
-    const std::wstring path = std::wstring(L"\\StringFileInfo\\") + translation + L"\\" + name;
-    void* text = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(block.data(), path.c_str(), &text, &length) || length == 0) return {};
-    return static_cast<const wchar_t*>(text);
-}
-
-::testing::AssertionResult ReadFileVersion(const std::filesystem::path& file, FileVersion& out) {
-    const DWORD size = GetFileVersionInfoSizeW(file.c_str(), nullptr);
-    if (size == 0) return ::testing::AssertionFailure() << "no version resource in " << file;
-    std::vector<char> block(size);
-    if (!GetFileVersionInfoW(file.c_str(), 0, size, block.data()))
-        return ::testing::AssertionFailure() << "cannot read the version of " << file;
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
-        length < sizeof(VS_FIXEDFILEINFO))
-        return ::testing::AssertionFailure() << "no fixed version in " << file;
-    out.fixedFile = Quad(fixed->dwFileVersionMS, fixed->dwFileVersionLS);
-    out.fixedProduct = Quad(fixed->dwProductVersionMS, fixed->dwProductVersionLS);
-    // The texts of the file's first translation.
-    WORD* translation = nullptr;
-    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
-                        reinterpret_cast<void**>(&translation), &length) ||
-        length < 2 * sizeof(WORD))
-        return ::testing::AssertionFailure() << "no translation in " << file;
-    wchar_t key[9] = {};
-    swprintf(key, 9, L"%04X%04X", translation[0], translation[1]);
-    out.fileText = StringValue(block, key, L"FileVersion");
-    out.productText = StringValue(block, key, L"ProductVersion");
-    return ::testing::AssertionSuccess();
+// A file's fixed file and product versions, then the texts FileVersion and ProductVersion of
+// its first translation, joined by spaces; what is missing is named instead.
+std::wstring VersionsOf(const std::filesystem::path& file) {
+    std::vector<char> block(GetFileVersionInfoSizeW(file.c_str(), nullptr));
+    if (block.empty() ||
+        !GetFileVersionInfoW(file.c_str(), 0, static_cast<DWORD>(block.size()), block.data())) {
+        return L"<no version resource>";
+    }
+    const auto value = [&](const std::wstring& path, UINT atLeast) -> const void* {
+        void* data = nullptr;
+        UINT length = 0;
+        return VerQueryValueW(block.data(), path.c_str(), &data, &length) && length >= atLeast
+                   ? data
+                   : nullptr;
+    };
+    const auto* fixed =
+        static_cast<const VS_FIXEDFILEINFO*>(value(L"\\", sizeof(VS_FIXEDFILEINFO)));
+    const auto* translation =
+        static_cast<const WORD*>(value(L"\\VarFileInfo\\Translation", 2 * sizeof(WORD)));
+    if (!fixed || !translation) return L"<no fixed version or no translation>";
+    wchar_t texts[32] = {};
+    swprintf(texts, 32, L"\\StringFileInfo\\%04X%04X\\", translation[0], translation[1]);
+    const auto text = [&](const wchar_t* name) {
+        const auto* found = static_cast<const wchar_t*>(value(texts + std::wstring(name), 1));
+        return std::wstring(found ? found : L"<none>");
+    };
+    return Quad(fixed->dwFileVersionMS, fixed->dwFileVersionLS) + L" " +
+           Quad(fixed->dwProductVersionMS, fixed->dwProductVersionLS) + L" " +
+           text(L"FileVersion") + L" " + text(L"ProductVersion");
 }
 
 TEST(ShippedFiles, CarryTheProjectVersion) {
     const std::filesystem::path build = BuildFolder();
-    const std::filesystem::path files[] = {
-        build / L"vocalinka.exe",
-        build / L"intl" / L"AGT0409.DLL",
-        build / L"intl" / L"AGT040C.DLL",
-    };
-    for (const auto& file : files) {
-        SCOPED_TRACE(file.string());
-        FileVersion version;
-        ASSERT_TRUE(ReadFileVersion(file, version));
-        EXPECT_EQ(version.fixedFile, kVersion + L".0");
-        EXPECT_EQ(version.fixedProduct, kVersion + L".0");
-        EXPECT_EQ(version.fileText, kVersion);
-        EXPECT_EQ(version.productText, kVersion);
+    for (const auto& file : {build / L"vocalinka.exe", build / L"intl" / L"AGT0409.DLL",
+                             build / L"intl" / L"AGT040C.DLL"}) {
+        EXPECT_EQ(VersionsOf(file),
+                  kVersion + L".0 " + kVersion + L".0 " + kVersion + L" " + kVersion)
+            << file.string();
     }
 }
 
-win32util::UniqueModule LoadProgramAsData() {
-    return win32util::UniqueModule(
+// The manifest and the About box built from the program file's own resources, as the program
+// shows it.
+TEST(ShippedFiles, ProgramManifestAndAboutBoxNameTheProjectVersion) {
+    const win32util::UniqueModule program(
         LoadLibraryExW((BuildFolder() / L"vocalinka.exe").c_str(), nullptr,
                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-}
-
-TEST(ShippedFiles, ProgramManifestNamesTheProjectVersion) {
-    const win32util::UniqueModule program = LoadProgramAsData();
     ASSERT_NE(program, nullptr);
     HRSRC found = FindResourceW(program.get(), MAKEINTRESOURCEW(1), RT_MANIFEST);
     ASSERT_NE(found, nullptr);
@@ -109,14 +90,8 @@ TEST(ShippedFiles, ProgramManifestNamesTheProjectVersion) {
     EXPECT_NE(manifest.find("name=\"Vocalinka.Vocalinka\" version=\"" + version + ".0\""),
               std::string::npos)
         << manifest;
-}
 
-// The About box built from the program file's own resources, as the program shows it.
-TEST(ShippedFiles, AboutBoxOfTheProgramShowsTheProjectVersion) {
-    const win32util::UniqueModule program = LoadProgramAsData();
-    ASSERT_NE(program, nullptr);
     EXPECT_EQ(VersionText(program.get()), L"Version " + kVersion);
-
     UniqueWindow owner = test::MakeOwnerWindow();
     frmAbout about(program.get());
     about.Show(owner.get());

@@ -11,8 +11,8 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
-#include <cstdio>
-#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "clipboard_text.h"
@@ -24,15 +24,9 @@ constexpr UINT_PTR kLateTimer = 1;
 std::wstring g_mode;
 std::wstring g_log;
 
-void Log(const char* line) {
+void Log(const std::string& line) {
     // Opened and closed for each line, so that the test reads whole lines at any moment.
-    HANDLE file = CreateFileW(g_log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(file, line, static_cast<DWORD>(std::strlen(line)), &written, nullptr);
-    WriteFile(file, "\r\n", 2, &written, nullptr);
-    CloseHandle(file);
+    std::ofstream(std::filesystem::path(g_log), std::ios::app | std::ios::binary) << line << "\r\n";
 }
 
 std::wstring HugeText() {
@@ -53,8 +47,7 @@ bool Down(int key) {
 
 void OnCopyKeys(HWND window, WPARAM key) {
     if (!Down(VK_CONTROL) || Down(VK_SHIFT) || Down(VK_MENU)) return;  // exactly Ctrl+key
-    const bool console = g_mode == L"console";
-    if (key != (console ? VK_INSERT : 'C')) return;
+    if (key != (g_mode == L"console" ? VK_INSERT : 'C')) return;
     if (g_mode == L"copy") Copy(window, L"stand-in selection");
     if (g_mode == L"console") Copy(window, L"console selection");
     if (g_mode == L"huge") Copy(window, HugeText());
@@ -68,10 +61,7 @@ LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_KEYUP:
         case WM_SYSKEYUP: {
             const bool up = message == WM_KEYUP || message == WM_SYSKEYUP;
-            char line[32];
-            std::snprintf(line, sizeof(line), "%s %u", up ? "up" : "down",
-                          static_cast<unsigned>(wParam));
-            Log(line);
+            Log((up ? "up " : "down ") + std::to_string(wParam));
             if (!up) OnCopyKeys(window, wParam);
             return 0;
         }
@@ -95,20 +85,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     g_mode = argv[1];
     g_log = argv[2];
 
-    const bool console = g_mode == L"console";
     WNDCLASSEXW wc{sizeof(wc)};
     wc.lpfnWndProc = Proc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
-    wc.lpszClassName = console ? L"ConsoleWindowClass" : L"VocalinkaStandIn";
+    wc.lpszClassName = g_mode == L"console" ? L"ConsoleWindowClass" : L"VocalinkaStandIn";
     RegisterClassExW(&wc);
     const bool noActivate = g_mode == L"noactivate";
     const DWORD exStyle = noActivate ? WS_EX_TOPMOST | WS_EX_NOACTIVATE : 0;
-    const std::wstring title = L"Stand-in " + g_mode;
-    HWND window = CreateWindowExW(exStyle, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW,
-                                  noActivate ? 100 : 200, noActivate ? 100 : 200, 400, 300, nullptr,
-                                  nullptr, instance, nullptr);
+    HWND window =
+        CreateWindowExW(exStyle, wc.lpszClassName, (L"Stand-in " + g_mode).c_str(),
+                        WS_OVERLAPPEDWINDOW, noActivate ? 100 : 200, noActivate ? 100 : 200, 400,
+                        300, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
     ShowWindow(window, noActivate ? SW_SHOWNOACTIVATE : SW_SHOW);
     if (!noActivate) SetForegroundWindow(window);
