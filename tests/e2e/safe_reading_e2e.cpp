@@ -21,6 +21,13 @@ constexpr int kShift = VK_SHIFT, kCtrl = VK_CONTROL, kAlt = VK_MENU;
 // The speed and pitch of the default profile, as the character is asked to use them.
 constexpr wchar_t kDefaultTags[] = L"\\Spd=127\\\\Pit=127\\";
 
+struct CopyCase {
+    const wchar_t* mode;
+    WORD held;  // 0: none
+    int heldCode, copyKey;
+    const wchar_t* copied;
+};
+
 class SafeReading : public ReadingE2E {
 protected:
     void SetUp() override {
@@ -29,6 +36,7 @@ protected:
         speaks_ = Count("request", "Speak");
         ASSERT_TRUE(KeepOwnClipboard());
     }
+    void ExpectExactCopyKeys(const CopyCase& c);
     std::size_t speaks_ = 0;
 };
 
@@ -76,60 +84,61 @@ TEST_F(SafeReading, AWindowThatNeverTakesActivationIsPassedOver) {
     EXPECT_TRUE(ClipboardComesBack());
 }
 
-// The target sees exactly Ctrl+C, or Ctrl+Insert in a console (Ctrl+C would interrupt the
-// command running there), also with Shift or Alt held while clicking; it answers with its copy,
-// and no key is left down afterwards.
-TEST_F(SafeReading, TheCopyKeysAreExactlyCtrlAndTheCopyKeyWhateverTheUserHolds) {
-    const struct {
-        const wchar_t* mode;
-        WORD held;  // 0: none
-        int heldCode, copyKey;
-        const wchar_t* copied;
-    } cases[] = {{L"console", 0, 0, VK_INSERT, L"console selection"},
-                 {L"copy", VK_LSHIFT, kShift, 'C', L"stand-in selection"},
-                 {L"copy", VK_LMENU, kAlt, 'C', L"stand-in selection"},
-                 {L"console", VK_LSHIFT, kShift, VK_INSERT, L"console selection"},
-                 {L"console", VK_LMENU, kAlt, VK_INSERT, L"console selection"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::wstring(c.mode) + L" " + std::to_wstring(c.held));
-        StandIn target(c.mode);
-        ASSERT_TRUE(target.Ready() && target.Activate());
-        if (c.held) {
-            SendKey(c.held, false);
-            ASSERT_TRUE(target.WaitForLogLine("down " + std::to_string(c.heldCode)));
-        }
-        Click();
-        const bool read = WaitForCount("request", "Speak", ++speaks_);
-        if (c.held) SendKey(c.held, true);  // the user lets go, whatever happened
-        ASSERT_TRUE(read) << "the target did not copy: it saw more than Ctrl and the copy key";
-        EXPECT_EQ(LastSpoken(), kDefaultTags + std::wstring(c.copied));
-
-        // Pressed besides the held key: Ctrl and the copy key, nothing else, and while the copy
-        // key went down only Ctrl was down with it. Released: everything (the modifiers that
-        // were not down are released too, which changes nothing).
-        std::vector<int> pressed;
-        std::set<int> down;
-        bool copyKeyWithOthers = false;
-        for (const auto& [key, isDown] : KeyEvents(target.Log())) {
-            if (!isDown) {
-                down.erase(key);
-                continue;
-            }
-            down.insert(key);
-            if (key != c.heldCode) pressed.push_back(key);
-            if (key == c.copyKey) copyKeyWithOthers = down != std::set<int>{kCtrl, key};
-        }
-        EXPECT_EQ(pressed, (std::vector<int>{kCtrl, c.copyKey}));
-        EXPECT_FALSE(copyKeyWithOthers);
-        EXPECT_TRUE(down.empty()) << down.size() << " keys left down in the target";
-        for (const int key : {kShift, kCtrl, kAlt, int{VK_LWIN}, int{'C'}, int{VK_INSERT}}) {
-            EXPECT_FALSE(GetAsyncKeyState(key) & 0x8000) << key;
-        }
-        // The reading is stopped before the next case.
-        Click();
-        ASSERT_TRUE(PumpUntil([&] { return Idle(); }, 5s));
-        EXPECT_TRUE(ClipboardComesBack());
+// The target sees exactly Ctrl and its copy key, also with a key the user holds while
+// clicking; it answers with its copy, and no key is left down afterwards.
+void SafeReading::ExpectExactCopyKeys(const CopyCase& c) {
+    SCOPED_TRACE(std::wstring(c.mode) + L" " + std::to_wstring(c.held));
+    StandIn target(c.mode);
+    ASSERT_TRUE(target.Ready() && target.Activate());
+    if (c.held) {
+        SendKey(c.held, false);
+        ASSERT_TRUE(target.WaitForLogLine("down " + std::to_string(c.heldCode)));
     }
+    Click();
+    const bool read = WaitForCount("request", "Speak", ++speaks_);
+    if (c.held) SendKey(c.held, true);  // the user lets go, whatever happened
+    ASSERT_TRUE(read) << "the target did not copy: it saw more than Ctrl and the copy key";
+    EXPECT_EQ(LastSpoken(), kDefaultTags + std::wstring(c.copied));
+
+    // Pressed besides the held key: Ctrl and the copy key, nothing else, and while the copy
+    // key went down only Ctrl was down with it. Released: everything (the modifiers that
+    // were not down are released too, which changes nothing).
+    std::vector<int> pressed;
+    std::set<int> down;
+    bool copyKeyWithOthers = false;
+    for (const auto& [key, isDown] : KeyEvents(target.Log())) {
+        if (!isDown) {
+            down.erase(key);
+            continue;
+        }
+        down.insert(key);
+        if (key != c.heldCode) pressed.push_back(key);
+        if (key == c.copyKey) copyKeyWithOthers = down != std::set<int>{kCtrl, key};
+    }
+    EXPECT_EQ(pressed, (std::vector<int>{kCtrl, c.copyKey}));
+    EXPECT_FALSE(copyKeyWithOthers);
+    EXPECT_TRUE(down.empty()) << down.size() << " keys left down in the target";
+    for (const int key : {kShift, kCtrl, kAlt, int{VK_LWIN}, int{'C'}, int{VK_INSERT}}) {
+        EXPECT_FALSE(GetAsyncKeyState(key) & 0x8000) << key;
+    }
+    // The reading is stopped; the clipboard comes back.
+    Click();
+    ASSERT_TRUE(PumpUntil([&] { return Idle(); }, 5s));
+    EXPECT_TRUE(ClipboardComesBack());
+}
+
+// A console gets Ctrl+Insert: Ctrl+C would interrupt the command running there.
+TEST_F(SafeReading, AConsoleGetsCtrlInsert) {
+    ExpectExactCopyKeys({L"console", 0, 0, VK_INSERT, L"console selection"});
+}
+
+// Shift or Alt held while clicking changes nothing the target sees but the held key.
+TEST_F(SafeReading, HeldShiftOrAltGiveExactlyCtrlAndTheCopyKey) {
+    const CopyCase cases[] = {{L"copy", VK_LSHIFT, kShift, 'C', L"stand-in selection"},
+                              {L"copy", VK_LMENU, kAlt, 'C', L"stand-in selection"},
+                              {L"console", VK_LSHIFT, kShift, VK_INSERT, L"console selection"},
+                              {L"console", VK_LMENU, kAlt, VK_INSERT, L"console selection"}};
+    for (const CopyCase& c : cases) ASSERT_NO_FATAL_FAILURE(ExpectExactCopyKeys(c));
 }
 
 // A selection of 4 MB: the window answers all along, and a second click stops the reading.

@@ -74,12 +74,14 @@ TEST(ShippedFiles, CarryTheProjectVersion) {
     }
 }
 
-// The manifest and the About box built from the program file's own resources, as the program
-// shows it.
-TEST(ShippedFiles, ProgramManifestAndAboutBoxNameTheProjectVersion) {
-    const win32util::UniqueModule program(
+win32util::UniqueModule LoadProgramAsData() {
+    return win32util::UniqueModule(
         LoadLibraryExW((BuildFolder() / L"vocalinka.exe").c_str(), nullptr,
                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+}
+
+TEST(ShippedFiles, ProgramManifestNamesTheProjectVersion) {
+    const win32util::UniqueModule program = LoadProgramAsData();
     ASSERT_NE(program, nullptr);
     HRSRC found = FindResourceW(program.get(), MAKEINTRESOURCEW(1), RT_MANIFEST);
     ASSERT_NE(found, nullptr);
@@ -90,7 +92,12 @@ TEST(ShippedFiles, ProgramManifestAndAboutBoxNameTheProjectVersion) {
     EXPECT_NE(manifest.find("name=\"Vocalinka.Vocalinka\" version=\"" + version + ".0\""),
               std::string::npos)
         << manifest;
+}
 
+// The About box built from the program file's own resources, as the program shows it.
+TEST(ShippedFiles, AboutBoxOfTheProgramShowsTheProjectVersion) {
+    const win32util::UniqueModule program = LoadProgramAsData();
+    ASSERT_NE(program, nullptr);
     EXPECT_EQ(VersionText(program.get()), L"Version " + kVersion);
     UniqueWindow owner = test::MakeOwnerWindow();
     frmAbout about(program.get());
