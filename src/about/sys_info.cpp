@@ -11,7 +11,7 @@
 namespace vocalinka {
 namespace {
 
-using UniqueHandle = Unique<HANDLE, CloseHandle>;
+using win32util::UniqueHandle;
 
 constexpr wchar_t kToolFile[] = L"MSINFO32.EXE";
 // Missing from MinGW-w64's winerror.h.

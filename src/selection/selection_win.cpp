@@ -1,13 +1,11 @@
 #include "selection/selection_win.h"
 
-#include <dwmapi.h>
-
 #include <algorithm>
 #include <utility>
 
+#include "selection/control_text.h"
 #include "ui/app_title.h"
 #include "ui/win32_util.h"
-#include "win32util/system_library.h"
 
 namespace vocalinka {
 namespace {
@@ -41,15 +39,6 @@ public:
 private:
     HWND window_;
 };
-
-bool IsCloaked(HWND hWnd) {
-    // Not imported: DWMAPI is no known system library, and a copy beside the program would be
-    // loaded instead of the system's.
-    static auto* const get = win32util::SystemFunction<decltype(DwmGetWindowAttribute)>(
-        L"dwmapi.dll", "DwmGetWindowAttribute");
-    DWORD cloaked = 0;
-    return get && SUCCEEDED(get(hWnd, DWMWA_CLOAKED, &cloaked, sizeof(cloaked))) && cloaked;
-}
 
 bool IsExtendedKey(WORD key) {
     switch (key) {
@@ -88,11 +77,6 @@ bool IsAppWindow(HWND hWnd) {
            GetWindow(hWnd, GW_OWNER) == nullptr;
 }
 
-bool CanHaveBeenWorkedIn(HWND hWnd) {
-    const LONG_PTR exStyle = GetWindowLongPtrW(hWnd, GWL_EXSTYLE);
-    return !(exStyle & (WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW)) && !IsCloaked(hWnd);
-}
-
 HWND FindTargetWindow() {
     for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window;
          window = GetWindow(window, GW_HWNDNEXT)) {
@@ -106,9 +90,9 @@ HWND FindTargetWindow() {
 
 bool IsConsoleWindow(HWND hWnd) {
     wchar_t name[64] = {};
-    GetClassNameW(hWnd, name, 64);
-    return wcscmp(name, L"ConsoleWindowClass") == 0 ||
-           wcscmp(name, L"CASCADIA_HOSTING_WINDOW_CLASS") == 0;
+    const int length = GetClassNameW(hWnd, name, 64);
+    return KindOfClass(ToU16(std::wstring(name, static_cast<std::size_t>(length)))) ==
+           ControlKind::Console;
 }
 
 bool YieldToMessages() {
@@ -223,6 +207,54 @@ CopiedSelection CopySelectionFrom(HWND target, const CopyOptions& options,
     }
     keeper.Keep(std::move(*saved.snapshot), targetProcess, before, sequenceRead);
     return result;
+}
+
+CopiedSelection ReadSelectionFrom(const ReadingTarget& target, const CopyOptions& options,
+                                  ClipboardKeeper& keeper) {
+    using Refusal = CopiedSelection::Refusal;
+    CopiedSelection result;
+    if (!target.window || !IsWindow(target.window)) return result;
+    DWORD process = 0;
+    GetWindowThreadProcessId(target.window, &process);
+    if (options.runsAboveUs(process)) {
+        result.refusal = Refusal::Elevated;
+        return result;
+    }
+    const HWND control = ControlToRead(target);
+    switch (CheckPassword(control, options.answerBound)) {
+        case PasswordCheck::NotPassword:
+            break;
+        case PasswordCheck::Password:
+            result.refusal = Refusal::Password;
+            return result;
+        case PasswordCheck::Refused:
+            result.refusal = Refusal::Elevated;
+            return result;
+        case PasswordCheck::Hung:
+            result.refusal = Refusal::Hung;
+            return result;
+    }
+    DirectRead read = ReadDirectly(target.window, control, options.answerBound);
+    switch (read.outcome) {
+        case DirectRead::Outcome::Read:
+            result.text = std::move(read.text);
+            result.direct = true;
+            return result;
+        case DirectRead::Outcome::Refused:
+            result.refusal = Refusal::Elevated;
+            return result;
+        case DirectRead::Outcome::Hung:
+            result.refusal = Refusal::Hung;
+            return result;
+        case DirectRead::Outcome::NotDirect:
+            break;
+    }
+    if (IsProtectedByAccessibility(control)) {
+        result.refusal = Refusal::Password;
+        return result;
+    }
+    options.beforeKeys();
+    return CopySelectionFrom(target.window, options, keeper);
 }
 
 }  // namespace vocalinka

@@ -1,5 +1,6 @@
-// Copying the text selected in another application: finding the window the user worked in,
-// bringing it to the front, sending it the copy keystroke and taking the text from the
+// Reading the text selected in another application: straight from a standard control where
+// one has the focus (control_reader_win.h); otherwise by finding the window the user worked
+// in, bringing it to the front, sending it the copy keystroke and taking the text from the
 // clipboard, with the user's clipboard put back afterwards.
 #pragma once
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "selection/clipboard_win.h"
+#include "selection/control_reader_win.h"
 
 namespace vocalinka {
 
@@ -21,11 +23,6 @@ std::wstring GetWindowTitle(HWND hWnd);
 
 // A visible, titled window without owner.
 bool IsAppWindow(HWND hWnd);
-
-// A window the user can have worked in: not one that never takes activation (an on-screen
-// keyboard, a magnifier's bar), no tool window, and not cloaked (a hidden app window of
-// Windows 10 and 11 that IsWindowVisible calls visible).
-bool CanHaveBeenWorkedIn(HWND hWnd);
 
 // The first window in z-order, from the top, that IsAppWindow and CanHaveBeenWorkedIn accept
 // and that does not bear the application title; null when there is none.
@@ -67,13 +64,29 @@ struct CopyOptions {
     // Asked after every message processed; true ends the copy early (nothing is read).
     std::function<bool()> cancelled = [] { return false; };
     InputSender sendInput = SendSystemInput;
+    // Run before the copy keys go out, when the copy keys are needed.
+    std::function<void()> beforeKeys = [] {};
+    // Whether the target's process runs above this one (stands in for the system in tests).
+    std::function<bool(DWORD processId)> runsAboveUs = RunsAboveOurIntegrity;
+    std::chrono::milliseconds answerBound = kControlAnswerBound;
 };
 
 struct CopiedSelection {
-    // nullopt: the copy failed or was cancelled. An empty text: nothing was selected.
+    // nullopt: the copy failed, was refused or was cancelled. An empty text: nothing was
+    // selected.
     std::optional<std::wstring> text;
     // Why the clipboard was left alone, when it was; the copy was not asked for then.
     std::optional<ClipboardSnapshot::Outcome> clipboardLeftAlone;
+    // Why nothing was asked of the target at all, when that is so.
+    enum class Refusal {
+        None,
+        Password,  // the focused control hides its text
+        Elevated,  // the target runs as administrator: neither messages nor keys reach it
+        Hung       // the target does not answer, so it could not copy either
+    };
+    Refusal refusal = Refusal::None;
+    // Read straight from the control: the clipboard and the keyboard were not used.
+    bool direct = false;
 };
 
 // Saves the user's clipboard, activates `target` by its handle and waits until it is in front,
@@ -81,5 +94,12 @@ struct CopiedSelection {
 // user's clipboard is handed to `keeper`, which puts it back (see ClipboardKeeper); a clipboard
 // that cannot be saved whole is not touched and no copy is asked for.
 CopiedSelection CopySelectionFrom(HWND target, const CopyOptions& options, ClipboardKeeper& keeper);
+
+// Reads the selection of `target`'s focused control. A password field, a program running above
+// this one and a hung one are refused before anything is asked of them. A standard control
+// or a message box is read directly; anything else is copied (CopySelectionFrom), once
+// accessibility has not called it protected. A target that is gone is no target.
+CopiedSelection ReadSelectionFrom(const ReadingTarget& target, const CopyOptions& options,
+                                  ClipboardKeeper& keeper);
 
 }  // namespace vocalinka

@@ -161,6 +161,11 @@ LRESULT frmTextToSound::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                     return 0;
             }
             break;
+        case WM_MOUSEACTIVATE:
+            // The press has not taken the activation yet: the window in front is still the
+            // person's, and only now does its thread name the control that has the focus.
+            if (const ReadingTarget front = TargetInFront(); front.window) workedIn_ = front;
+            break;
         case WM_HOTKEY:
             if (wParam == ReadingHotkey::kId) {
                 Hotkey_Pressed();
@@ -250,15 +255,20 @@ bool frmTextToSound::IsReading() const {
 }
 
 void frmTextToSound::Command1_Click() {
-    ReadOrStop([] { return FindTargetWindow(); });
+    // The window noted when the press took the activation from it, while it is still there.
+    const bool workedInStays =
+        workedIn_.window && IsWindow(workedIn_.window) && IsWindowVisible(workedIn_.window);
+    ReadOrStop(workedInStays ? workedIn_ : ReadingTarget{FindTargetWindow()}, false);
 }
 
-// The shortcut does what a click does, in the window the person is working in.
+// The shortcut does what a click does, in the window the person is working in: the one in
+// front at the press, with its focused control as it is now.
 void frmTextToSound::Hotkey_Pressed() {
-    ReadOrStop([this] { return ShortcutTarget(); });
+    const ReadingTarget front = TargetInFront();
+    ReadOrStop(front.window ? front : ReadingTarget{FindTargetWindow()}, true);
 }
 
-void frmTextToSound::ReadOrStop(const std::function<HWND()>& findTarget) {
+void frmTextToSound::ReadOrStop(ReadingTarget target, bool fromShortcut) {
     ++clickGeneration_;
     try {
         if (IsReading()) {
@@ -266,29 +276,22 @@ void frmTextToSound::ReadOrStop(const std::function<HWND()>& findTarget) {
             ShowPicture(Image1_);
             return;
         }
-        ReadSelection(findTarget);
+        ReadSelection(target, fromShortcut);
     } catch (...) {
         // Whatever failed, the reading is over and the button says so.
         ShowPicture(Image1_);
     }
 }
 
-HWND frmTextToSound::ShortcutTarget() const {
+void frmTextToSound::WaitForShortcutRelease() const {
     // The shortcut's own modifiers are still held when it fires: Ctrl+C sent now would reach
     // the target as, say, Ctrl+Alt+C. The person lets go within a moment; the copy keys
     // release whatever is still down after that.
     const auto end = GetTickCount64() + kShortcutReleaseBoundMs;
     while (ModifiersHeld(hotkey_.Modifiers()) && GetTickCount64() < end) Sleep(10);
-
-    HWND front = GetForegroundWindow();
-    DWORD process = 0;
-    if (front) GetWindowThreadProcessId(front, &process);
-    // One of our own windows in front: the person was not working in another program.
-    if (!front || process == GetCurrentProcessId()) return FindTargetWindow();
-    return GetAncestor(front, GA_ROOT);
 }
 
-void frmTextToSound::ReadSelection(const std::function<HWND()>& findTarget) {
+void frmTextToSound::ReadSelection(const ReadingTarget& target, bool fromShortcut) {
     // A click while a copy is under way (an earlier balloon's close may have put the idle
     // picture up meanwhile) stops that copy, as on the busy picture: a second copy would save
     // the first one's text as the user's clipboard.
@@ -301,18 +304,26 @@ void frmTextToSound::ReadSelection(const std::function<HWND()>& findTarget) {
     CopyOptions options;
     options.listener = hwnd_;
     options.cancelled = [this, generation] { return generation != clickGeneration_ || !hwnd_; };
+    if (fromShortcut) options.beforeKeys = [this] { WaitForShortcutRelease(); };
     CopiedSelection copied;
     copying_ = true;
     try {
-        copied = CopySelectionFrom(findTarget(), options, clipboardKeeper_);
+        copied = ReadSelectionFrom(target, options, clipboardKeeper_);
     } catch (...) {
         copying_ = false;
         throw;
     }
     copying_ = false;
     if (options.cancelled()) return;  // a later click stopped this one: it stays silent
+    // Read without the copy keys, nothing brought the target forward: it gets the front back
+    // from the click.
+    const bool backToTarget = copied.direct || copied.refusal == CopiedSelection::Refusal::Password;
+    if (backToTarget && target.window && IsWindow(target.window)) {
+        SetForegroundWindow(target.window);
+    }
     if (!copied.text) {
         ShowPicture(Image1_);
+        SayRefusal(copied.refusal);
         if (copied.clipboardLeftAlone == ClipboardSnapshot::Outcome::TooLarge ||
             copied.clipboardLeftAlone == ClipboardSnapshot::Outcome::Unkeepable) {
             // Copying would replace what could not be kept: the user is told, nothing is lost.
@@ -341,6 +352,32 @@ void frmTextToSound::ReadSelection(const std::function<HWND()>& findTarget) {
     ShowPicture(Image2_);
     CurrentCharacter()->Show();
     CurrentCharacter()->Speak(ToWide(TaggedText(settings_.Speed, settings_.Pitch, ToU16(text))));
+}
+
+void frmTextToSound::SayRefusal(CopiedSelection::Refusal refusal) {
+    switch (refusal) {
+        case CopiedSelection::Refusal::Password:
+            // Said by the character, in its language, so that the person knows the click was
+            // heard; the field's text is never asked for.
+            CurrentCharacter()->Show();
+            CurrentCharacter()->Speak(ToWide(agent::core::EscapeSpeechText(
+                PasswordRefusalText(FindLanguage(settings_.Language)))));
+            return;
+        case CopiedSelection::Refusal::Elevated:
+            if (telling_) return;
+            telling_ = true;
+            // Owned by the hidden application window: the button goes on answering.
+            MessageBoxW(GetWindow(hwnd_, GW_OWNER),
+                        L"Vocalinka cannot read from a program running as administrator: "
+                        L"Windows keeps other programs from reaching into it.\r\n\r\nTo "
+                        L"read from it, run Vocalinka as administrator too.",
+                        kApplicationTitle, MB_OK | MB_ICONINFORMATION);
+            telling_ = false;
+            return;
+        case CopiedSelection::Refusal::None:
+        case CopiedSelection::Refusal::Hung:
+            return;  // a hung window is left alone; the idle picture says the reading is over
+    }
 }
 
 void frmTextToSound::mnuCFG_Click() {

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +11,7 @@
 #include "about/frm_about.h"
 #include "agent/agent.h"
 #include "selection/clipboard_win.h"
+#include "selection/selection_win.h"
 #include "settings/profile.h"
 #include "settings/profile_file_win.h"
 #include "shell/reading_hotkey_win.h"
@@ -61,8 +61,10 @@ private:
     void Command1_MouseDown(int Button);
     void Command1_Click();
     void Hotkey_Pressed();
-    void ReadOrStop(const std::function<HWND()>& findTarget);
-    HWND ShortcutTarget() const;
+    // Reads the selection of `target` (or, when it is gone, of the window the z-order gives),
+    // or stops the reading under way.
+    void ReadOrStop(ReadingTarget target, bool fromShortcut);
+    void WaitForShortcutRelease() const;
     void mnuCFG_Click();
     void mnuCharacter_Click();
     void mnuLanguage_Click();
@@ -79,7 +81,8 @@ private:
     void SaveProfile();
 
     void StartCharacter();
-    void ReadSelection(const std::function<HWND()>& findTarget);
+    void ReadSelection(const ReadingTarget& target, bool fromShortcut);
+    void SayRefusal(CopiedSelection::Refusal refusal);
 
     void CreateControls();
     void LayoutForDpi(int dpi);
@@ -105,6 +108,11 @@ private:
     // The user's clipboard, put back after each copy, a late one included.
     ClipboardKeeper clipboardKeeper_;
     bool copying_ = false;
+    // The window the person worked in and its focused control, noted when a press on this
+    // window was about to take the activation from it.
+    ReadingTarget workedIn_;
+    // A message about a reading is on screen: a click meanwhile does not open a second one.
+    bool telling_ = false;
     frmAbout about_;
     ReadingHotkey hotkey_;
 };

@@ -63,6 +63,11 @@ std::u16string GreetingText(const LanguageEntry* language, std::u16string_view u
     return text;
 }
 
+std::u16string PasswordRefusalText(const LanguageEntry* language) {
+    return language && language->languageId == 1036 ? u"C'est un mot de passe : je ne le lis pas."
+                                                    : u"That is a password: I do not read it.";
+}
+
 std::u16string TaggedText(std::string_view speed, std::string_view pitch,
                           std::u16string_view text) {
     std::u16string tagged;

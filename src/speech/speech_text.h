@@ -23,6 +23,10 @@ const LanguageEntry* FindLanguage(std::string_view languageSetting);
 std::u16string GreetingText(const LanguageEntry* language, std::u16string_view userName,
                             std::u16string_view date);
 
+// What the character says when asked to read a password field, in its language (English for
+// no language). For showing; speak it through agent::core::EscapeSpeechText.
+std::u16string PasswordRefusalText(const LanguageEntry* language);
+
 // "\Spd=<speed>\\Pit=<pitch>\" followed by the text, escaped so that it is spoken as written.
 // A Speed or Pitch that is not a whole decimal number is left out rather than spliced in.
 std::u16string TaggedText(std::string_view speed, std::string_view pitch, std::u16string_view text);

@@ -20,10 +20,37 @@ Notepad::Notepad() {
         20s);
 }
 
-void Notepad::Select(const std::wstring& text, bool all) const {
+void Notepad::Select(const std::wstring& text, int start, int end) const {
     SendMessageW(edit_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    SendMessageW(edit_, EM_SETSEL, 0, all ? -1 : 0);
+    SendMessageW(edit_, EM_SETSEL, start, end);
     Activate();
+}
+
+WordPad::WordPad() {
+    // Not on the search path: in the accessories' folder, on Windows as under Wine.
+    wchar_t path[MAX_PATH] = {};
+    ExpandEnvironmentStringsW(L"%ProgramFiles%\\Windows NT\\Accessories\\wordpad.exe", path,
+                              MAX_PATH);
+    if (!process_.Start(L"\"" + std::wstring(path) + L"\"")) return;
+    PumpUntil(
+        [this] {
+            const auto windows = VisibleWindowsOf(process_.Id());
+            main_ = windows.empty() ? nullptr : windows.front();
+            for (HWND child = main_ ? GetWindow(main_, GW_CHILD) : nullptr; child && !richEdit_;
+                 child = GetWindow(child, GW_HWNDNEXT)) {
+                wchar_t name[64] = {};
+                GetClassNameW(child, name, 64);
+                if (_wcsnicmp(name, L"RichEdit", 8) == 0) richEdit_ = child;
+            }
+            return richEdit_ != nullptr;
+        },
+        20s);
+}
+
+void WordPad::Select(const std::wstring& text, int start, int end) const {
+    SendMessageW(richEdit_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(richEdit_, EM_SETSEL, start, end);
+    BringToFront(main_, process_);
 }
 
 StandIn::StandIn(const std::wstring& mode)

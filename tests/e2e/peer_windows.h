@@ -21,12 +21,31 @@ public:
     // Brings it to the front as the user would, by working in it; false on time-out.
     bool Activate() const { return BringToFront(main_, process_); }
     // The user types the text, selects it (or not), and keeps working in notepad.
-    void Select(const std::wstring& text, bool all) const;
+    void Select(const std::wstring& text, bool all) const { Select(text, 0, all ? -1 : 0); }
+    // The same with the characters from `start` to `end` selected.
+    void Select(const std::wstring& text, int start, int end) const;
+    DWORD ProcessId() const { return process_.Id(); }
 
 private:
     Process process_;
     HWND main_ = nullptr;
     HWND edit_ = nullptr;
+};
+
+// Wine's WordPad, whose document is a rich edit.
+class WordPad {
+public:
+    WordPad();
+    bool Ready() const { return richEdit_ != nullptr; }
+    HWND Main() const { return main_; }
+    // The user types the paragraphs, selects from `start` to `end` (positions that count a
+    // paragraph mark once, as the rich edit does) and keeps working in WordPad.
+    void Select(const std::wstring& text, int start, int end) const;
+
+private:
+    Process process_;
+    HWND main_ = nullptr;
+    HWND richEdit_ = nullptr;
 };
 
 // tests/e2e/standin/standin_window.cpp started in one of its modes; it logs the keys it gets.
@@ -35,6 +54,7 @@ public:
     explicit StandIn(const std::wstring& mode);
     bool Ready() const { return window_ != nullptr; }
     HWND Window() const { return window_; }
+    DWORD ProcessId() const { return process_.Id(); }
     // Brings it to the front as the user would, by working in it; false on time-out.
     bool Activate() const { return BringToFront(window_, process_); }
     // The lines of its log: "down 17", "up 67", "copied".

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which they need.
+#include <commctrl.h>
+#include <richedit.h>
 
 #include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "clipboard_text.h"
@@ -23,7 +27,7 @@ using test::PumpUntil;
 using test_clipboard::ClipboardText;
 using test_clipboard::SetClipboardText;
 using UniqueWindow = Unique<HWND, DestroyWindow>;
-using UniqueHandle = Unique<HANDLE, CloseHandle>;
+using win32util::UniqueHandle;
 
 // Two seconds are plenty for a copy on this thread.
 constexpr auto kCopyTime = 2s;
@@ -365,6 +369,63 @@ TEST_F(CopyFromEdit, AClipboardOverTheCapIsLeftAloneAndNothingIsCopied) {
     EXPECT_EQ(copied.clipboardLeftAlone, ClipboardSnapshot::Outcome::TooLarge);
     EXPECT_EQ(keysSent, 0u);
     EXPECT_EQ(ClipboardText(), std::wstring(4096, L'k'));
+}
+
+// Messages that would give a control's text away, counted as the control gets them.
+int g_textAsked = 0;
+LRESULT CALLBACK CountingProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR) {
+    if (message == WM_GETTEXT || message == WM_GETTEXTLENGTH || message == EM_GETSEL ||
+        message == WM_COPY || message == EM_GETPASSWORDCHAR) {
+        ++g_textAsked;
+    }
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+// Read straight from the control, the same edit gives its selection without the clipboard;
+// a program that runs above this one is not even asked whether it holds a password.
+TEST_F(CopyFromEdit, ReadsAnEditDirectlyUnlessItsProgramRunsAbove) {
+    Select(L"line one\r\nline two", true);
+    SetWindowSubclass(edit_.get(), CountingProc, 0, 0);
+    g_textAsked = 0;
+    const DWORD sequence = GetClipboardSequenceNumber();
+    options_.runsAboveUs = [](DWORD) { return true; };
+    const CopiedSelection refused = ReadSelectionFrom({edit_.get(), nullptr}, options_, keeper_);
+    EXPECT_EQ(refused.refusal, CopiedSelection::Refusal::Elevated);
+    EXPECT_FALSE(refused.text.has_value());
+    EXPECT_EQ(g_textAsked, 0);
+
+    options_.runsAboveUs = [](DWORD) { return false; };
+    const CopiedSelection read = ReadSelectionFrom({edit_.get(), nullptr}, options_, keeper_);
+    EXPECT_TRUE(read.direct);
+    EXPECT_EQ(read.text, L"line one\r\nline two");
+    EXPECT_GT(g_textAsked, 0);
+    EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
+    RemoveWindowSubclass(edit_.get(), CountingProc, 0);
+    EXPECT_FALSE(RunsAboveOurIntegrity(GetCurrentProcessId()));
+}
+
+// Through memory in the target's process, as for a rich edit of another program: only the
+// range, far past 16 bits, with the paragraph mark as a line break.
+TEST(DirectRead, ARichEditGivesItsSelectedRangeWithLineBreaks) {
+    ASSERT_TRUE(LoadLibraryExW(L"msftedit.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    UniqueWindow richEdit(CreateWindowExW(0, L"RICHEDIT50W", L"",
+                                          WS_OVERLAPPEDWINDOW | ES_MULTILINE, 50, 50, 400, 200,
+                                          nullptr, nullptr, nullptr, nullptr));
+    ASSERT_NE(richEdit.get(), nullptr);
+    SendMessageW(richEdit.get(), EM_EXLIMITTEXT, 0, 1 << 20);
+    SendMessageW(richEdit.get(), EM_SETTARGETDEVICE, 0, 1);  // no wrapping: no layout to wait for
+    const std::wstring text = std::wstring(70000, L'a') + L"\r\nTail paragraph, ünïcode 🌍.";
+    SetWindowTextW(richEdit.get(), text.c_str());
+    for (const auto& [start, end, expected] :
+         {std::tuple{69998, 70005, std::wstring(L"aa\r\nTail")},
+          std::tuple{70001, 70028, std::wstring(L"Tail paragraph, ünïcode 🌍.")},
+          std::tuple{5, 5, std::wstring()}}) {
+        SendMessageW(richEdit.get(), EM_SETSEL, start, end);
+        const DirectRead read = ReadDirectly(richEdit.get(), richEdit.get());
+        EXPECT_EQ(read.outcome, DirectRead::Outcome::Read) << start;
+        EXPECT_EQ(read.text, expected) << start;
+    }
 }
 
 }  // namespace

@@ -20,7 +20,7 @@
 namespace vocalinka {
 namespace {
 
-using UniqueHandle = Unique<HANDLE, CloseHandle>;
+using win32util::UniqueHandle;
 
 const ProfileSettings kPersons{"Genie", "French", "90", "80"};
 

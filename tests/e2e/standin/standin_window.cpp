@@ -7,8 +7,16 @@
 //   noactivate  a top-most window that never takes activation (an on-screen keyboard)
 //   console     class ConsoleWindowClass; Ctrl+Insert copies "console selection"
 //   huge        Ctrl+C copies a text of 4 MB
+// In these modes the window holds controls, and the focused one logs the messages that would
+// give its text away ("gettext", "getsel", "copy") and the keys it gets:
+//   password    an edit with ES_PASSWORD, its text selected
+//   secret      a control of its own that gives a password character when asked
+//   twoedits    two edits, each with its text selected; the second has the focus
+//   hang        an edit whose text is selected and that hangs when asked for it
+//   msgbox      the window shows a message box of its own
 #include <windows.h>
-// After windows.h, which it needs.
+// After windows.h, which they need.
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <filesystem>
@@ -20,9 +28,12 @@
 namespace {
 
 constexpr UINT_PTR kLateTimer = 1;
+constexpr UINT kShowMessageBox = WM_APP + 1;
+constexpr wchar_t kMessage[] = L"The report could not be saved.";
 
 std::wstring g_mode;
 std::wstring g_log;
+HWND g_focus = nullptr;  // the control that takes the focus when the window is activated
 
 void Log(const std::string& line) {
     // Opened and closed for each line, so that the test reads whole lines at any moment.
@@ -54,17 +65,67 @@ void OnCopyKeys(HWND window, WPARAM key) {
     if (g_mode == L"late") SetTimer(window, kLateTimer, 1500, nullptr);
 }
 
-LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+// Logs a key message; true when it was one.
+bool LogKey(UINT message, WPARAM key) {
+    const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+    if (!down && message != WM_KEYUP && message != WM_SYSKEYUP) return false;
+    Log((down ? "down " : "up ") + std::to_string(key));
+    return true;
+}
+
+// The focused control's own procedure, ahead of its class's.
+LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR) {
+    LogKey(message, wParam);
     switch (message) {
-        case WM_KEYDOWN:
-        case WM_SYSKEYDOWN:
-        case WM_KEYUP:
-        case WM_SYSKEYUP: {
-            const bool up = message == WM_KEYUP || message == WM_SYSKEYUP;
-            Log((up ? "up " : "down ") + std::to_string(wParam));
-            if (!up) OnCopyKeys(window, wParam);
+        case WM_GETTEXT:
+            Log("gettext");
+            if (g_mode == L"hang") Sleep(INFINITE);  // the test ends the process
+            break;
+        case EM_GETSEL:
+            Log("getsel");
+            break;
+        case WM_COPY:
+            Log("copy");
+            break;
+        case EM_GETPASSWORDCHAR:
+            if (g_mode == L"secret") return L'*';
+            break;
+    }
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+HWND AddControl(HWND window, const wchar_t* className, DWORD style, const wchar_t* text, int top) {
+    HWND control = CreateWindowExW(WS_EX_CLIENTEDGE, className, text, WS_CHILD | WS_VISIBLE | style,
+                                   10, top, 360, 24, window, nullptr, nullptr, nullptr);
+    SendMessageW(control, EM_SETSEL, 0, -1);
+    SetWindowSubclass(control, ControlProc, 0, 0);
+    return g_focus = control;
+}
+
+void AddControls(HWND window) {
+    if (g_mode == L"password") AddControl(window, L"Edit", ES_PASSWORD, L"hunter2", 10);
+    if (g_mode == L"secret") AddControl(window, L"VocalinkaSecret", 0, L"hunter2", 10);
+    if (g_mode == L"hang") AddControl(window, L"Edit", 0, L"never read", 10);
+    if (g_mode == L"twoedits") {
+        AddControl(window, L"Edit", 0, L"first edit text", 10);
+        AddControl(window, L"Edit", 0, L"second edit text", 40);
+    }
+    if (g_mode == L"msgbox") PostMessageW(window, kShowMessageBox, 0, 0);
+}
+
+LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LogKey(message, wParam)) {
+        if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) OnCopyKeys(window, wParam);
+        return 0;
+    }
+    switch (message) {
+        case WM_SETFOCUS:
+            if (g_focus) SetFocus(g_focus);
             return 0;
-        }
+        case kShowMessageBox:
+            MessageBoxW(window, kMessage, L"Stand-in message", MB_OK | MB_ICONWARNING);
+            return 0;
         case WM_TIMER:
             KillTimer(window, kLateTimer);
             Copy(window, L"late copy");
@@ -92,6 +153,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
     wc.lpszClassName = g_mode == L"console" ? L"ConsoleWindowClass" : L"VocalinkaStandIn";
     RegisterClassExW(&wc);
+    // A control of its own for the "secret" mode: it keeps its text as any window does.
+    WNDCLASSEXW secret = wc;
+    secret.lpfnWndProc = DefWindowProcW;
+    secret.lpszClassName = L"VocalinkaSecret";
+    RegisterClassExW(&secret);
     const bool noActivate = g_mode == L"noactivate";
     const DWORD exStyle = noActivate ? WS_EX_TOPMOST | WS_EX_NOACTIVATE : 0;
     HWND window =
@@ -99,6 +165,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                         WS_OVERLAPPEDWINDOW, noActivate ? 100 : 200, noActivate ? 100 : 200, 400,
                         300, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
+    AddControls(window);
     ShowWindow(window, noActivate ? SW_SHOWNOACTIVATE : SW_SHOW);
     if (!noActivate) SetForegroundWindow(window);
     MSG msg;

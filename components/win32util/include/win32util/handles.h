@@ -28,6 +28,8 @@ using UniqueWindow = Unique<HWND, DestroyWindow>;
 using UniqueIcon = Unique<HICON, DestroyIcon>;
 using UniqueKey = Unique<HKEY, RegCloseKey>;
 using UniqueModule = Unique<HMODULE, FreeLibrary>;
+// A kernel handle where null means "none" (processes, threads, events, tokens).
+using UniqueHandle = Unique<HANDLE, CloseHandle>;
 
 // A kernel handle where INVALID_HANDLE_VALUE, not null, means "none" (CreateFileW).
 class UniqueFile {
