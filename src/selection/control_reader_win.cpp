@@ -89,14 +89,14 @@ DirectRead ReadText(HWND control, std::size_t characters, std::chrono::milliseco
 DirectRead ReadEdit(HWND edit, std::chrono::milliseconds bound) {
     // Through the pointers: the packed result holds 16 bits a position, wrong past 65,535.
     DWORD anchor = 0, caret = 0;
-    LRESULT ignored = 0, length = 0;
-    Reply reply = Ask(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&anchor),
-                      reinterpret_cast<LPARAM>(&caret), bound, ignored);
-    if (reply == Reply::Answered) reply = Ask(edit, WM_GETTEXTLENGTH, 0, 0, bound, length);
+    LRESULT ignored = 0;
+    const Reply reply = Ask(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&anchor),
+                            reinterpret_cast<LPARAM>(&caret), bound, ignored);
     if (reply != Reply::Answered) return {OutcomeOf(reply), {}};
-    const auto range = SelectionWithin(anchor, caret, static_cast<std::size_t>(length));
+    const auto range = SelectionWithin(anchor, caret, SIZE_MAX);
     if (!range || range->Length() == 0) return {DirectRead::Outcome::Read, {}};
-    // The text up to the selection's end, no further.
+    // The text up to the selection's end, no further; a text that got shorter meanwhile gives
+    // fewer characters.
     DirectRead read = ReadText(edit, range->end, bound);
     if (read.outcome == DirectRead::Outcome::Read) {
         read.text = read.text.size() > range->start ? read.text.substr(range->start) : L"";
@@ -339,7 +339,7 @@ std::optional<DWORD> IntegrityLevel(HANDLE process) {
 
 bool RunsAboveOurIntegrity(DWORD processId) {
     if (processId == GetCurrentProcessId()) return false;
-    const std::optional<DWORD> ours = IntegrityLevel(GetCurrentProcess());
+    static const std::optional<DWORD> ours = IntegrityLevel(GetCurrentProcess());
     if (!ours) return false;  // a system without integrity levels
     const UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     // A process this one may not even ask about runs higher (a protected or a system one).

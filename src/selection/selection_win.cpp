@@ -209,8 +209,7 @@ CopiedSelection CopySelectionFrom(HWND target, const CopyOptions& options,
     return result;
 }
 
-CopiedSelection ReadSelectionFrom(const ReadingTarget& target, const CopyOptions& options,
-                                  ClipboardKeeper& keeper) {
+CopiedSelection ReadWithoutCopying(const ReadingTarget& target, const CopyOptions& options) {
     using Refusal = CopiedSelection::Refusal;
     CopiedSelection result;
     if (!target.window || !IsWindow(target.window)) return result;
@@ -251,10 +250,10 @@ CopiedSelection ReadSelectionFrom(const ReadingTarget& target, const CopyOptions
     }
     if (IsProtectedByAccessibility(control)) {
         result.refusal = Refusal::Password;
-        return result;
+    } else {
+        result.copyNeeded = true;
     }
-    options.beforeKeys();
-    return CopySelectionFrom(target.window, options, keeper);
+    return result;
 }
 
 }  // namespace vocalinka

@@ -64,8 +64,6 @@ struct CopyOptions {
     // Asked after every message processed; true ends the copy early (nothing is read).
     std::function<bool()> cancelled = [] { return false; };
     InputSender sendInput = SendSystemInput;
-    // Run before the copy keys go out, when the copy keys are needed.
-    std::function<void()> beforeKeys = [] {};
     // Whether the target's process runs above this one (stands in for the system in tests).
     std::function<bool(DWORD processId)> runsAboveUs = RunsAboveOurIntegrity;
     std::chrono::milliseconds answerBound = kControlAnswerBound;
@@ -87,6 +85,8 @@ struct CopiedSelection {
     Refusal refusal = Refusal::None;
     // Read straight from the control: the clipboard and the keyboard were not used.
     bool direct = false;
+    // Only the copy keys can read this control: CopySelectionFrom is next.
+    bool copyNeeded = false;
 };
 
 // Saves the user's clipboard, activates `target` by its handle and waits until it is in front,
@@ -95,11 +95,11 @@ struct CopiedSelection {
 // that cannot be saved whole is not touched and no copy is asked for.
 CopiedSelection CopySelectionFrom(HWND target, const CopyOptions& options, ClipboardKeeper& keeper);
 
-// Reads the selection of `target`'s focused control. A password field, a program running above
-// this one and a hung one are refused before anything is asked of them. A standard control
-// or a message box is read directly; anything else is copied (CopySelectionFrom), once
-// accessibility has not called it protected. A target that is gone is no target.
-CopiedSelection ReadSelectionFrom(const ReadingTarget& target, const CopyOptions& options,
-                                  ClipboardKeeper& keeper);
+// What can be had of `target`'s focused control without the clipboard or the keys. A password
+// field, a program running above this one and a hung one are refused before anything is asked
+// of them; a standard control or a message box is read directly. Anything else comes back
+// with `copyNeeded`, once accessibility has not called it protected. A target that is gone is
+// no target.
+CopiedSelection ReadWithoutCopying(const ReadingTarget& target, const CopyOptions& options);
 
 }  // namespace vocalinka

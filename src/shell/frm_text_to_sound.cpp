@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 #include "agent/core/speech_tags.h"
 #include "resources/resource.h"
@@ -164,7 +165,16 @@ LRESULT frmTextToSound::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSEACTIVATE:
             // The press has not taken the activation yet: the window in front is still the
             // person's, and only now does its thread name the control that has the focus.
-            if (const ReadingTarget front = TargetInFront(); front.window) workedIn_ = front;
+            if (const ReadingTarget front = TargetInFront(); front.window) {
+                workedIn_ = front;
+                // A left press on the button reads at once, while that window is idle: once the
+                // press has taken the activation, it is busy losing it. The click takes what
+                // was read; a press that ends in no click drops it.
+                if (LOWORD(lParam) == HTCLIENT && HIWORD(lParam) == WM_LBUTTONDOWN &&
+                    !IsReading() && !copying_) {
+                    readAtPress_ = ReadWithoutCopying(front, CopyOptions{});
+                }
+            }
             break;
         case WM_HOTKEY:
             if (wParam == ReadingHotkey::kId) {
@@ -212,6 +222,16 @@ LRESULT CALLBACK frmTextToSound::Command1Proc(HWND hwnd, UINT message, WPARAM wP
             case WM_MBUTTONDOWN:
                 form->Command1_MouseDown(kMiddleButton);
                 return 0;
+            case WM_LBUTTONUP: {
+                // The click, if this release makes one, has been handled.
+                const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+                form->readAtPress_.reset();
+                return result;
+            }
+            case WM_KEYDOWN:
+            case WM_KEYUP:
+                form->readAtPress_.reset();  // a click with the keyboard reads now
+                break;
         }
         return DefSubclassProc(hwnd, message, wParam, lParam);
     });
@@ -258,7 +278,8 @@ void frmTextToSound::Command1_Click() {
     // The window noted when the press took the activation from it, while it is still there.
     const bool workedInStays =
         workedIn_.window && IsWindow(workedIn_.window) && IsWindowVisible(workedIn_.window);
-    ReadOrStop(workedInStays ? workedIn_ : ReadingTarget{FindTargetWindow()}, false);
+    ReadOrStop(workedInStays ? workedIn_ : ReadingTarget{FindTargetWindow()}, false,
+               std::exchange(readAtPress_, std::nullopt));
 }
 
 // The shortcut does what a click does, in the window the person is working in: the one in
@@ -268,7 +289,8 @@ void frmTextToSound::Hotkey_Pressed() {
     ReadOrStop(front.window ? front : ReadingTarget{FindTargetWindow()}, true);
 }
 
-void frmTextToSound::ReadOrStop(ReadingTarget target, bool fromShortcut) {
+void frmTextToSound::ReadOrStop(ReadingTarget target, bool fromShortcut,
+                                std::optional<CopiedSelection> readAlready) {
     ++clickGeneration_;
     try {
         if (IsReading()) {
@@ -276,7 +298,7 @@ void frmTextToSound::ReadOrStop(ReadingTarget target, bool fromShortcut) {
             ShowPicture(Image1_);
             return;
         }
-        ReadSelection(target, fromShortcut);
+        ReadSelection(target, fromShortcut, std::move(readAlready));
     } catch (...) {
         // Whatever failed, the reading is over and the button says so.
         ShowPicture(Image1_);
@@ -291,7 +313,8 @@ void frmTextToSound::WaitForShortcutRelease() const {
     while (ModifiersHeld(hotkey_.Modifiers()) && GetTickCount64() < end) Sleep(10);
 }
 
-void frmTextToSound::ReadSelection(const ReadingTarget& target, bool fromShortcut) {
+void frmTextToSound::ReadSelection(const ReadingTarget& target, bool fromShortcut,
+                                   std::optional<CopiedSelection> readAlready) {
     // A click while a copy is under way (an earlier balloon's close may have put the idle
     // picture up meanwhile) stops that copy, as on the busy picture: a second copy would save
     // the first one's text as the user's clipboard.
@@ -299,28 +322,35 @@ void frmTextToSound::ReadSelection(const ReadingTarget& target, bool fromShortcu
         ShowPicture(Image1_);
         return;
     }
-    ShowPicture(Image2_);
     const unsigned generation = clickGeneration_;
     CopyOptions options;
     options.listener = hwnd_;
     options.cancelled = [this, generation] { return generation != clickGeneration_ || !hwnd_; };
-    if (fromShortcut) options.beforeKeys = [this] { WaitForShortcutRelease(); };
-    CopiedSelection copied;
-    copying_ = true;
-    try {
-        copied = ReadSelectionFrom(target, options, clipboardKeeper_);
-    } catch (...) {
+    CopiedSelection copied =
+        readAlready ? std::move(*readAlready) : ReadWithoutCopying(target, options);
+    if (copied.copyNeeded) {
+        // A copy takes long enough to be seen, and for a second click to stop it: the busy
+        // picture goes up. A direct read is over before it could be seen.
+        ShowPicture(Image2_);
+        if (fromShortcut) WaitForShortcutRelease();
+        copying_ = true;
+        try {
+            copied = CopySelectionFrom(target.window, options, clipboardKeeper_);
+        } catch (...) {
+            copying_ = false;
+            throw;
+        }
         copying_ = false;
-        throw;
+        if (options.cancelled()) return;  // a later click stopped this one: it stays silent
     }
-    copying_ = false;
-    if (options.cancelled()) return;  // a later click stopped this one: it stays silent
+    SpeakOrTell(copied);
     // Read without the copy keys, nothing brought the target forward: it gets the front back
-    // from the click.
+    // from the click once the reading has started.
     const bool backToTarget = copied.direct || copied.refusal == CopiedSelection::Refusal::Password;
-    if (backToTarget && target.window && IsWindow(target.window)) {
-        SetForegroundWindow(target.window);
-    }
+    if (backToTarget && IsWindow(target.window)) SetForegroundWindow(target.window);
+}
+
+void frmTextToSound::SpeakOrTell(const CopiedSelection& copied) {
     if (!copied.text) {
         ShowPicture(Image1_);
         SayRefusal(copied.refusal);
@@ -347,11 +377,12 @@ void frmTextToSound::ReadSelection(const ReadingTarget& target, bool fromShortcu
         ShowPicture(Image1_);
         return;
     }
-    // Events handled while copying (the close of an earlier balloon) may have put the idle
-    // picture up: the reading starts now, and the picture says so.
-    ShowPicture(Image2_);
     CurrentCharacter()->Show();
     CurrentCharacter()->Speak(ToWide(TaggedText(settings_.Speed, settings_.Pitch, ToU16(text))));
+    // Events handled while copying (the close of an earlier balloon) may have put the idle
+    // picture up: the reading has started, and the picture says so. No event of the reading
+    // can come before it: they are this thread's messages.
+    ShowPicture(Image2_);
 }
 
 void frmTextToSound::SayRefusal(CopiedSelection::Refusal refusal) {
@@ -506,6 +537,8 @@ void frmTextToSound::PlaceWindow() {
 
 void frmTextToSound::ShowPicture(HWND image) {
     const LPARAM picture = SendMessageW(image, STM_GETIMAGE, IMAGE_BITMAP, 0);
+    // Shown already: the button is not drawn again, and the system's copy is not made again.
+    if (SendMessageW(Command1_, BM_GETIMAGE, IMAGE_BITMAP, 0) == picture) return;
     SendMessageW(Command1_, BM_SETIMAGE, IMAGE_BITMAP, picture);
     // A screen reader announces what a click will do; the text itself is never drawn.
     SetWindowTextW(Command1_, image == Image2_ ? kStopName : kReadName);

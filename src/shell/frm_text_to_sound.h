@@ -63,7 +63,9 @@ private:
     void Hotkey_Pressed();
     // Reads the selection of `target` (or, when it is gone, of the window the z-order gives),
     // or stops the reading under way.
-    void ReadOrStop(ReadingTarget target, bool fromShortcut);
+    // `readAlready`: what the press before the click read without copying.
+    void ReadOrStop(ReadingTarget target, bool fromShortcut,
+                    std::optional<CopiedSelection> readAlready = std::nullopt);
     void WaitForShortcutRelease() const;
     void mnuCFG_Click();
     void mnuCharacter_Click();
@@ -81,7 +83,9 @@ private:
     void SaveProfile();
 
     void StartCharacter();
-    void ReadSelection(const ReadingTarget& target, bool fromShortcut);
+    void ReadSelection(const ReadingTarget& target, bool fromShortcut,
+                       std::optional<CopiedSelection> readAlready);
+    void SpeakOrTell(const CopiedSelection& copied);
     void SayRefusal(CopiedSelection::Refusal refusal);
 
     void CreateControls();
@@ -111,6 +115,8 @@ private:
     // The window the person worked in and its focused control, noted when a press on this
     // window was about to take the activation from it.
     ReadingTarget workedIn_;
+    // What a left press on the button read there without copying, for the click it makes.
+    std::optional<CopiedSelection> readAtPress_;
     // A message about a reading is on screen: a click meanwhile does not open a second one.
     bool telling_ = false;
     frmAbout about_;

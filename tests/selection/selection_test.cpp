@@ -390,13 +390,13 @@ TEST_F(CopyFromEdit, ReadsAnEditDirectlyUnlessItsProgramRunsAbove) {
     g_textAsked = 0;
     const DWORD sequence = GetClipboardSequenceNumber();
     options_.runsAboveUs = [](DWORD) { return true; };
-    const CopiedSelection refused = ReadSelectionFrom({edit_.get(), nullptr}, options_, keeper_);
+    const CopiedSelection refused = ReadWithoutCopying({edit_.get(), nullptr}, options_);
     EXPECT_EQ(refused.refusal, CopiedSelection::Refusal::Elevated);
     EXPECT_FALSE(refused.text.has_value());
     EXPECT_EQ(g_textAsked, 0);
 
     options_.runsAboveUs = [](DWORD) { return false; };
-    const CopiedSelection read = ReadSelectionFrom({edit_.get(), nullptr}, options_, keeper_);
+    const CopiedSelection read = ReadWithoutCopying({edit_.get(), nullptr}, options_);
     EXPECT_TRUE(read.direct);
     EXPECT_EQ(read.text, L"line one\r\nline two");
     EXPECT_GT(g_textAsked, 0);
