@@ -14,6 +14,7 @@
 #include "settings/frm_character.h"
 #include "settings/frm_language.h"
 #include "settings/profile_file_win.h"
+#include "shell/picture_button.h"
 #include "shell/reading_hotkey_win.h"
 #include "speech/character_win.h"
 #include "speech/speaking_character.h"
@@ -143,7 +144,9 @@ LRESULT frmTextToSound::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_COMMAND:
-            if (reinterpret_cast<HWND>(lParam) == Command1_ && HIWORD(wParam) == BN_CLICKED) {
+            // A drawn button turns a quick second click into a double click: still a click.
+            if (reinterpret_cast<HWND>(lParam) == Command1_ &&
+                (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == BN_DOUBLECLICKED)) {
                 Command1_Click();
                 return 0;
             }
@@ -162,6 +165,10 @@ LRESULT frmTextToSound::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                     return 0;
             }
             break;
+        case WM_DRAWITEM:
+            DrawPictureButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), command1Picture_,
+                              WindowDpi(hwnd_));
+            return TRUE;
         case WM_MOUSEACTIVATE:
             // The press has not taken the activation yet: the window in front is still the
             // person's, and only now does its thread name the control that has the focus.
@@ -232,6 +239,13 @@ LRESULT CALLBACK frmTextToSound::Command1Proc(HWND hwnd, UINT message, WPARAM wP
             case WM_KEYUP:
                 form->readAtPress_.reset();  // a click with the keyboard reads now
                 break;
+            case BM_GETIMAGE:
+                return reinterpret_cast<LRESULT>(form->command1Picture_);
+            case BM_SETIMAGE:
+                // Kept here and drawn by the form: the system's button is never given it.
+                InvalidateRect(hwnd, nullptr, FALSE);
+                return reinterpret_cast<LRESULT>(
+                    std::exchange(form->command1Picture_, reinterpret_cast<HBITMAP>(lParam)));
         }
         return DefSubclassProc(hwnd, message, wParam, lParam);
     });
@@ -502,7 +516,7 @@ void frmTextToSound::CreateControls() {
     };
     // A graphical button without a visible caption; its text names it for screen readers and
     // follows the picture (ShowPicture).
-    Command1_ = child(WC_BUTTONW, kReadName, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_BITMAP);
+    Command1_ = child(WC_BUTTONW, kReadName, WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW);
     // Nobody sees the text box: it does not wrap, which for a text of megabytes took the
     // window away from the user for most of a minute.
     TextBox_ = child(WC_EDITW, L"", ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL);
@@ -537,7 +551,7 @@ void frmTextToSound::PlaceWindow() {
 
 void frmTextToSound::ShowPicture(HWND image) {
     const LPARAM picture = SendMessageW(image, STM_GETIMAGE, IMAGE_BITMAP, 0);
-    // Shown already: the button is not drawn again, and the system's copy is not made again.
+    // Shown already: the button is not drawn again.
     if (SendMessageW(Command1_, BM_GETIMAGE, IMAGE_BITMAP, 0) == picture) return;
     SendMessageW(Command1_, BM_SETIMAGE, IMAGE_BITMAP, picture);
     // A screen reader announces what a click will do; the text itself is never drawn.

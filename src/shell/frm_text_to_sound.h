@@ -99,6 +99,8 @@ private:
     HWND TextBox_ = nullptr;
     HWND Image1_ = nullptr;
     HWND Image2_ = nullptr;
+    // What Command1 shows: Image1's or Image2's picture, owned by them.
+    HBITMAP command1Picture_ = nullptr;
     UniqueMenu menu_;
     UniqueBitmap idlePicture_;
     UniqueBitmap busyPicture_;

@@ -76,6 +76,24 @@ TEST_F(NotepadReading, ReadsTheSelectionInAnyScriptWithTheProfilesSpeedAndPitch)
     }
 }
 
+// The button draws itself, and a drawn button reports a quick second click as a double click:
+// it stops the reading all the same.
+TEST_F(NotepadReading, ADoubleClickReadsWithItsFirstClickAndStopsWithItsSecond) {
+    ASSERT_TRUE(notepad_.Ready());
+    StartProgram(kFastAndLow);
+    WaitForGreetingToEnd();
+    notepad_.Select(L"A long sentence that is still being read when the second click comes.", true);
+    const std::size_t speaks = Count("request", "Speak");
+    const std::size_t stops = Count("request", "Stop");
+    const POINT centre = CentreOf(command1_);
+    PressMouse(centre, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    PressMouse(centre, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(WaitForCount("request", "Speak", speaks + 1));
+    EXPECT_TRUE(WaitForCount("request", "Stop", stops + 1)) << "the second click was lost";
+    EXPECT_TRUE(PumpUntil([&] { return Idle(); }));
+    EXPECT_EQ(Count("request", "Speak"), speaks + 1);
+}
+
 TEST_F(NotepadReading, NoSelectionSpeaksNothingAndShowsTheIdlePicture) {
     ASSERT_TRUE(notepad_.Ready());
     StartProgram();

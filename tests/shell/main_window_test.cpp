@@ -78,6 +78,21 @@ TEST_F(MainWindow, ShowsTheBusyPictureObjectOfImage2WhileGreetingAndHidesTheOthe
     EXPECT_EQ(GetFocus(), form.Command1());
 }
 
+// The button draws itself, and answers for its picture as a picture button does: whoever asks
+// from outside sees the handle it was last given.
+TEST_F(MainWindow, ButtonHandsBackThePreviousPictureAndAnswersWithTheNewOne) {
+    AppWindow application(instance_);
+    frmTextToSound form(instance_);
+    form.Create(application.Handle());
+    const LRESULT idle = SendMessageW(form.Image1(), STM_GETIMAGE, IMAGE_BITMAP, 0);
+    const LRESULT busy = SendMessageW(form.Image2(), STM_GETIMAGE, IMAGE_BITMAP, 0);
+    EXPECT_EQ(SendMessageW(form.Command1(), BM_SETIMAGE, IMAGE_BITMAP, idle), busy);
+    EXPECT_EQ(SendMessageW(form.Command1(), BM_GETIMAGE, IMAGE_BITMAP, 0), idle);
+    EXPECT_FALSE(form.IsReading());
+    EXPECT_EQ(SendMessageW(form.Command1(), BM_SETIMAGE, IMAGE_BITMAP, busy), idle);
+    EXPECT_TRUE(form.IsReading());
+}
+
 TEST_F(MainWindow, IsOwnedByTheHiddenUnownedWindowWithTheApplicationTitle) {
     AppWindow application(instance_);
     frmTextToSound form(instance_);
