@@ -224,6 +224,7 @@ LRESULT CALLBACK frmTextToSound::Command1Proc(HWND hwnd, UINT message, WPARAM wP
                 form->Command1_MouseDown(kLeftButton);
                 break;
             case WM_RBUTTONDOWN:
+            case WM_RBUTTONDBLCLK:  // a second press soon after one on the button, say for About
                 form->Command1_MouseDown(kRightButton);
                 return 0;
             case WM_MBUTTONDOWN:

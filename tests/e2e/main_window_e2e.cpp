@@ -104,6 +104,21 @@ TEST_F(MainWindowE2E, MenuOpensOnTheFirstRightPressWhileAnotherWindowIsInFront) 
     EXPECT_TRUE(PumpUntil([&] { return PopupMenu() == nullptr; }, 3s));
 }
 
+// The window in front is the program's own About box, which the main window owns.
+TEST_F(MainWindowE2E, MenuOpensOnTheFirstRightPressWhileTheAboutBoxIsInFront) {
+    ASSERT_TRUE(program_.ChooseMenuCommand('A'));
+    HWND about = program_.WaitForFocusedWindowWithCaption(L"About Vocalinka 'Parlemot'");
+    ASSERT_NE(about, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == about; }));
+
+    PressMouse(CentreOf(command1_), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+    EXPECT_TRUE(PumpUntil([&] { return PopupMenu() != nullptr; }, 3s))
+        << "the first right press did not open the menu";
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(PumpUntil([&] { return PopupMenu() == nullptr; }, 3s));
+    EXPECT_TRUE(IsWindowVisible(about));
+}
+
 // A push button's accessible name is its window text, which screen readers read from outside
 // (Wine's Active Accessibility does not reach into another process, so the text is read
 // directly).
