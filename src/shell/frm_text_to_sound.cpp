@@ -10,16 +10,13 @@
 #include "agent/core/speech_tags.h"
 #include "resources/resource.h"
 #include "selection/selection_win.h"
-#include "settings/frm_cfg.h"
-#include "settings/frm_character.h"
-#include "settings/frm_language.h"
 #include "settings/profile_file_win.h"
 #include "shell/picture_button.h"
 #include "shell/reading_hotkey_win.h"
 #include "speech/character_win.h"
 #include "speech/speaking_character.h"
-#include "speech/speech_text.h"
 #include "ui/app_title.h"
+#include "ui/dialog_window.h"
 #include "ui/twips.h"
 
 namespace vocalinka {
@@ -29,48 +26,15 @@ constexpr wchar_t kClassName[] = L"frmTextToSound";
 constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
 
-// Command1's accessible names: what a click will do.
-constexpr wchar_t kReadName[] = L"Read selection aloud";
-constexpr wchar_t kStopName[] = L"Stop reading";
-
-// How long a reading from the shortcut waits for the person to let go of its modifiers.
-constexpr ULONGLONG kShortcutReleaseBoundMs = 400;
-
-// Whether any of the shortcut's modifier keys is down.
-bool ModifiersHeld(std::uint32_t modifiers) {
-    const auto down = [](int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; };
-    return ((modifiers & MOD_CONTROL) && down(VK_CONTROL)) ||
-           ((modifiers & MOD_ALT) && down(VK_MENU)) ||
-           ((modifiers & MOD_SHIFT) && down(VK_SHIFT)) ||
-           ((modifiers & MOD_WIN) && (down(VK_LWIN) || down(VK_RWIN)));
-}
-
-// The mouse buttons as Command1_MouseDown numbers them.
-constexpr int kLeftButton = 1;
-constexpr int kRightButton = 2;
-constexpr int kMiddleButton = 4;
-
 // The designed client area and controls, in twips.
-struct Box {
-    int left, top, width, height;
+enum ControlId { kCommand1Id = 100, kTextBoxId, kImage1Id, kImage2Id };
+constexpr DesignedControl kControls[] = {
+    {kCommand1Id, 0, -15, 690, 660},  // reaches 15 twips above the client area
+    {kTextBoxId, 3840, 120, 735, 615},
+    {kImage1Id, 1890, 180, 600, 600},
+    {kImage2Id, 3015, 195, 600, 600},
 };
-constexpr int kClientWidth = 690;
-constexpr int kClientHeight = 645;
-constexpr Box kCommand1{0, -15, 690, 660};  // reaches 15 twips above the client area
-constexpr Box kTextBox{3840, 120, 735, 615};
-constexpr Box kImage1{1890, 180, 600, 600};
-constexpr Box kImage2{3015, 195, 600, 600};
-
-void MoveToBox(HWND control, const Box& box, int dpi) {
-    MoveWindow(control, TwipsToPixels(box.left, dpi), TwipsToPixels(box.top, dpi),
-               TwipsToPixels(box.width, dpi), TwipsToPixels(box.height, dpi), TRUE);
-}
-
-RECT OuterRect(int dpi) {
-    RECT rect{0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
-    AdjustWindowRectExForDpi(&rect, kStyle, FALSE, kExStyle, static_cast<UINT>(dpi));
-    return rect;
-}
+constexpr DialogDesign kDesign{690, 645, kControls};
 
 }  // namespace
 
@@ -111,7 +75,7 @@ void frmTextToSound::Create(HWND owner) {
     // The shortcut belongs to this window, from now until it closes.
     const std::wstring hotkeyProblem = hotkey_.Register(hwnd_, ReadHotkeySetting());
     CreateControls();
-    LayoutForDpi(WindowDpi(hwnd_));
+    PlaceDesignedControls(hwnd_, kControls, WindowDpi(hwnd_));
     PlaceWindow();
     Form_Load();
     ShowWindow(hwnd_, SW_SHOWNORMAL);
@@ -130,17 +94,16 @@ LRESULT frmTextToSound::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_GETMINMAXINFO: {
             // The designed window is smaller than the least size the system gives a captioned
             // window; it keeps its designed size all the same.
-            const RECT outer = OuterRect(WindowDpi(hwnd_));
-            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-            info->ptMinTrackSize = {outer.right - outer.left, outer.bottom - outer.top};
+            const SIZE outer = DesignedOuterSize(hwnd_, kDesign, WindowDpi(hwnd_));
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {outer.cx, outer.cy};
             return 0;
         }
         case WM_DPICHANGED: {
-            LayoutForDpi(HIWORD(wParam));
+            PlaceDesignedControls(hwnd_, kControls, HIWORD(wParam));
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            const RECT outer = OuterRect(HIWORD(wParam));
-            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, outer.right - outer.left,
-                         outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            const SIZE outer = DesignedOuterSize(hwnd_, kDesign, HIWORD(wParam));
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, outer.cx, outer.cy,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
         }
         case WM_COMMAND:
@@ -289,211 +252,12 @@ bool frmTextToSound::IsReading() const {
            SendMessageW(Image2_, STM_GETIMAGE, IMAGE_BITMAP, 0);
 }
 
-void frmTextToSound::Command1_Click() {
-    // The window noted when the press took the activation from it, while it is still there.
-    const bool workedInStays =
-        workedIn_.window && IsWindow(workedIn_.window) && IsWindowVisible(workedIn_.window);
-    ReadOrStop(workedInStays ? workedIn_ : ReadingTarget{FindTargetWindow()}, false,
-               std::exchange(readAtPress_, std::nullopt));
-}
-
-// The shortcut does what a click does, in the window the person is working in: the one in
-// front at the press, with its focused control as it is now.
-void frmTextToSound::Hotkey_Pressed() {
-    const ReadingTarget front = TargetInFront();
-    ReadOrStop(front.window ? front : ReadingTarget{FindTargetWindow()}, true);
-}
-
-void frmTextToSound::ReadOrStop(ReadingTarget target, bool fromShortcut,
-                                std::optional<CopiedSelection> readAlready) {
-    ++clickGeneration_;
-    try {
-        if (IsReading()) {
-            CurrentCharacter()->Stop();
-            ShowPicture(Image1_);
-            return;
-        }
-        ReadSelection(target, fromShortcut, std::move(readAlready));
-    } catch (...) {
-        // Whatever failed, the reading is over and the button says so.
-        ShowPicture(Image1_);
-    }
-}
-
-void frmTextToSound::WaitForShortcutRelease() const {
-    // The shortcut's own modifiers are still held when it fires: Ctrl+C sent now would reach
-    // the target as, say, Ctrl+Alt+C. The person lets go within a moment; the copy keys
-    // release whatever is still down after that.
-    const auto end = GetTickCount64() + kShortcutReleaseBoundMs;
-    while (ModifiersHeld(hotkey_.Modifiers()) && GetTickCount64() < end) Sleep(10);
-}
-
-void frmTextToSound::ReadSelection(const ReadingTarget& target, bool fromShortcut,
-                                   std::optional<CopiedSelection> readAlready) {
-    // A click while a copy is under way (an earlier balloon's close may have put the idle
-    // picture up meanwhile) stops that copy, as on the busy picture: a second copy would save
-    // the first one's text as the user's clipboard.
-    if (copying_) {
-        ShowPicture(Image1_);
-        return;
-    }
-    const unsigned generation = clickGeneration_;
-    CopyOptions options;
-    options.listener = hwnd_;
-    options.cancelled = [this, generation] { return generation != clickGeneration_ || !hwnd_; };
-    CopiedSelection copied =
-        readAlready ? std::move(*readAlready) : ReadWithoutCopying(target, options);
-    if (copied.copyNeeded) {
-        // A copy takes long enough to be seen, and for a second click to stop it: the busy
-        // picture goes up. A direct read is over before it could be seen.
-        ShowPicture(Image2_);
-        if (fromShortcut) WaitForShortcutRelease();
-        copying_ = true;
-        try {
-            copied = CopySelectionFrom(target.window, options, clipboardKeeper_);
-        } catch (...) {
-            copying_ = false;
-            throw;
-        }
-        copying_ = false;
-        if (options.cancelled()) return;  // a later click stopped this one: it stays silent
-    }
-    SpeakOrTell(copied);
-    // Read without the copy keys, nothing brought the target forward: it gets the front back
-    // from the click once the reading has started.
-    const bool backToTarget = copied.direct || copied.refusal == CopiedSelection::Refusal::Password;
-    if (backToTarget && IsWindow(target.window)) SetForegroundWindow(target.window);
-}
-
-void frmTextToSound::SpeakOrTell(const CopiedSelection& copied) {
-    if (!copied.text) {
-        ShowPicture(Image1_);
-        SayRefusal(copied.refusal);
-        if (copied.clipboardLeftAlone == ClipboardSnapshot::Outcome::TooLarge ||
-            copied.clipboardLeftAlone == ClipboardSnapshot::Outcome::Unkeepable) {
-            // Copying would replace what could not be kept: the user is told, nothing is lost.
-            MessageBoxW(hwnd_,
-                        copied.clipboardLeftAlone == ClipboardSnapshot::Outcome::TooLarge
-                            ? L"The clipboard holds too much to be put back after copying "
-                              L"(more than 64 MB), so the selection was not copied and the "
-                              L"clipboard was left as it is.\r\n\r\nCopy something smaller, or "
-                              L"empty the clipboard, and click again."
-                            : L"The clipboard holds something that could not be put back after "
-                              L"copying, so the selection was not copied and the clipboard was "
-                              L"left as it is.\r\n\r\nCopy something else, or empty the "
-                              L"clipboard, and click again.",
-                        kApplicationTitle, MB_OK | MB_ICONINFORMATION);
-        }
-        return;
-    }
-    SetWindowTextW(TextBox_, copied.text->c_str());
-    const std::wstring text = WindowText(TextBox_);
-    if (text.empty()) {
-        ShowPicture(Image1_);
-        return;
-    }
-    CurrentCharacter()->Show();
-    CurrentCharacter()->Speak(ToWide(TaggedText(settings_.Speed, settings_.Pitch, ToU16(text))));
-    // Events handled while copying (the close of an earlier balloon) may have put the idle
-    // picture up: the reading has started, and the picture says so. No event of the reading
-    // can come before it: they are this thread's messages.
-    ShowPicture(Image2_);
-}
-
-void frmTextToSound::SayRefusal(CopiedSelection::Refusal refusal) {
-    switch (refusal) {
-        case CopiedSelection::Refusal::Password:
-            // Said by the character, in its language, so that the person knows the click was
-            // heard; the field's text is never asked for.
-            CurrentCharacter()->Show();
-            CurrentCharacter()->Speak(ToWide(agent::core::EscapeSpeechText(
-                PasswordRefusalText(FindLanguage(settings_.Language)))));
-            return;
-        case CopiedSelection::Refusal::Elevated:
-            if (telling_) return;
-            telling_ = true;
-            // Owned by the hidden application window: the button goes on answering.
-            MessageBoxW(GetWindow(hwnd_, GW_OWNER),
-                        L"Vocalinka cannot read from a program running as administrator: "
-                        L"Windows keeps other programs from reaching into it.\r\n\r\nTo "
-                        L"read from it, run Vocalinka as administrator too.",
-                        kApplicationTitle, MB_OK | MB_ICONINFORMATION);
-            telling_ = false;
-            return;
-        case CopiedSelection::Refusal::None:
-        case CopiedSelection::Refusal::Hung:
-            return;  // a hung window is left alone; the idle picture says the reading is over
-    }
-}
-
-void frmTextToSound::mnuCFG_Click() {
-    CurrentCharacter()->Hide();
-    frmCFG(instance_).Run(hwnd_, settings_);
-    ShowPicture(Image1_);
-    SaveProfile();
-    CurrentCharacter()->Show();
-}
-
-void frmTextToSound::mnuCharacter_Click() {
-    CurrentCharacter()->Hide();
-    const std::wstring previous = Utf8ToWide(settings_.Character);
-    character_->Unload();
-    frmCharacter(instance_).Run(hwnd_, settings_);
-
-    SpeakingCharacter::Exchange exchange;
-    try {
-        exchange = character_->LoadInstead(Utf8ToWide(settings_.Character), previous);
-    } catch (const agent::Error& none) {
-        MessageBoxW(hwnd_, none.Message().c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
-        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-        return;
-    }
-    // The user is told why the chosen character did not come.
-    if (!exchange.failure.empty()) {
-        MessageBoxW(hwnd_, exchange.failure.c_str(), kApplicationTitle, MB_OK | MB_ICONWARNING);
-    }
-    settings_.Character = WideToUtf8(exchange.loaded);
-    // The new character speaks the language of the Language setting, as at start-up.
-    character_->ApplyLanguage(settings_.Language);
-    SaveProfile();
-    ShowPicture(Image1_);
-    CurrentCharacter()->Show();
-}
-
-void frmTextToSound::mnuLanguage_Click() {
-    frmLanguage(instance_).Run(hwnd_, settings_);
-    CurrentCharacter()->Hide();
-    character_->ApplyLanguage(settings_.Language);
-    ShowPicture(Image1_);
-    SaveProfile();
-    CurrentCharacter()->Show();
-}
-
-void frmTextToSound::mnuAbout_Click() {
-    about_.Show(hwnd_);
-}
-
 void frmTextToSound::Agent1_BalloonHide(const std::wstring&) {
     ShowPicture(Image1_);
 }
 
 void frmTextToSound::Agent1_Hide(const std::wstring&, agent::HideCause) {
     ShowPicture(Image1_);
-}
-
-void frmTextToSound::Command1_MouseDown(int Button) {
-    if (Button != kRightButton) return;
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    ShowPopupMenu(cursor);
-}
-
-void frmTextToSound::ShowPopupMenu(POINT screenPoint) {
-    // As TrackPopupMenu's documentation asks: otherwise, with another program in front, the
-    // menu does not close when the person clicks elsewhere, and the first press may only
-    // activate the window.
-    SetForegroundWindow(hwnd_);
-    TrackPopupMenu(mnuFile(), 0, screenPoint.x, screenPoint.y, 0, hwnd_, nullptr);
 }
 
 void frmTextToSound::LoadProfile() {
@@ -511,43 +275,37 @@ void frmTextToSound::SaveProfile() {
 }
 
 void frmTextToSound::CreateControls() {
-    auto child = [this](const wchar_t* cls, const wchar_t* text, DWORD style) {
-        return CreateWindowExW(0, cls, text, WS_CHILD | style, 0, 0, 0, 0, hwnd_, nullptr,
-                               instance_, nullptr);
+    auto child = [this](ControlId id, const wchar_t* cls, const wchar_t* text, DWORD style) {
+        return CreateWindowExW(0, cls, text, WS_CHILD | style, 0, 0, 0, 0, hwnd_,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
+                               nullptr);
     };
     // A graphical button without a visible caption; its text names it for screen readers and
     // follows the picture (ShowPicture).
-    Command1_ = child(WC_BUTTONW, kReadName, WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW);
+    Command1_ = child(kCommand1Id, WC_BUTTONW, kReadName, WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW);
     // Nobody sees the text box: it does not wrap, which for a text of megabytes took the
     // window away from the user for most of a minute.
-    TextBox_ = child(WC_EDITW, L"", ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL);
+    TextBox_ = child(kTextBoxId, WC_EDITW, L"", ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL);
     SendMessageW(TextBox_, EM_SETLIMITTEXT, 0, 0);  // a long selection is read whole
-    Image1_ = child(WC_STATICW, L"", SS_BITMAP);
-    Image2_ = child(WC_STATICW, L"", SS_BITMAP);
+    Image1_ = child(kImage1Id, WC_STATICW, L"", SS_BITMAP);
+    Image2_ = child(kImage2Id, WC_STATICW, L"", SS_BITMAP);
     SendMessageW(Image1_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(idlePicture_.get()));
     SendMessageW(Image2_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(busyPicture_.get()));
     SetWindowSubclass(Command1_, Command1Proc, 0, reinterpret_cast<DWORD_PTR>(this));
     SetFocus(Command1_);
 }
 
-void frmTextToSound::LayoutForDpi(int dpi) {
-    MoveToBox(Command1_, kCommand1, dpi);
-    MoveToBox(TextBox_, kTextBox, dpi);
-    MoveToBox(Image1_, kImage1, dpi);
-    MoveToBox(Image2_, kImage2, dpi);
-}
-
 void frmTextToSound::PlaceWindow() {
     const int dpi = WindowDpi(hwnd_);
-    const RECT outer = OuterRect(dpi);
-    const int width = outer.right - outer.left;
+    const SIZE outer = DesignedOuterSize(hwnd_, kDesign, dpi);
+    const int width = outer.cx;
     const float screenTwips = static_cast<float>(PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), dpi));
     const float windowTwips = static_cast<float>(PixelsToTwips(width, dpi));
     const float leftTwips = MainWindowLeftTwips(screenTwips, windowTwips);
     const int left =
         static_cast<int>(std::lround(leftTwips * static_cast<float>(dpi) / kTwipsPerInch));
-    SetWindowPos(hwnd_, nullptr, left, TwipsToPixels(kMainWindowTopTwips, dpi), width,
-                 outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, left, TwipsToPixels(kMainWindowTopTwips, dpi), width, outer.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void frmTextToSound::ShowPicture(HWND image) {

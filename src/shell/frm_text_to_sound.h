@@ -51,6 +51,11 @@ public:
     bool PreTranslateMessage(MSG& msg) { return about_.PreTranslateMessage(msg); }
 
 private:
+    // The mouse buttons as Command1_MouseDown numbers them.
+    static constexpr int kLeftButton = 1;
+    static constexpr int kRightButton = 2;
+    static constexpr int kMiddleButton = 4;
+
     static LRESULT CALLBACK Command1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR self) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -66,7 +71,6 @@ private:
     // `readAlready`: what the press before the click read without copying.
     void ReadOrStop(ReadingTarget target, bool fromShortcut,
                     std::optional<CopiedSelection> readAlready = std::nullopt);
-    void WaitForShortcutRelease() const;
     void mnuCFG_Click();
     void mnuCharacter_Click();
     void mnuLanguage_Click();
@@ -89,7 +93,6 @@ private:
     void SayRefusal(CopiedSelection::Refusal refusal);
 
     void CreateControls();
-    void LayoutForDpi(int dpi);
     void PlaceWindow();
     void ShowPicture(HWND image);
 

@@ -9,6 +9,18 @@ constexpr wchar_t kSettingKey[] = L"Software\\Vocalinka";
 constexpr wchar_t kSettingValue[] = L"Hotkey";
 constexpr wchar_t kSettingName[] = L"HKEY_CURRENT_USER\\Software\\Vocalinka\\Hotkey";
 
+// How long a reading from the shortcut waits for the person to let go of its modifiers.
+constexpr ULONGLONG kReleaseBoundMs = 400;
+
+// Whether any of the shortcut's modifier keys is down.
+bool ModifiersHeld(std::uint32_t modifiers) {
+    const auto down = [](int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; };
+    return ((modifiers & MOD_CONTROL) && down(VK_CONTROL)) ||
+           ((modifiers & MOD_ALT) && down(VK_MENU)) ||
+           ((modifiers & MOD_SHIFT) && down(VK_SHIFT)) ||
+           ((modifiers & MOD_WIN) && (down(VK_LWIN) || down(VK_RWIN)));
+}
+
 }  // namespace
 
 std::optional<std::wstring> ReadHotkeySetting() {
@@ -57,6 +69,14 @@ void ReadingHotkey::Unregister() {
     UnregisterHotKey(window_, kId);
     registered_.reset();
     window_ = nullptr;
+}
+
+void ReadingHotkey::WaitForRelease() const {
+    // The shortcut's own modifiers are still held when it fires: Ctrl+C sent now would reach
+    // the target as, say, Ctrl+Alt+C. The person lets go within a moment; the copy keys
+    // release whatever is still down after that.
+    const auto end = GetTickCount64() + kReleaseBoundMs;
+    while (ModifiersHeld(Modifiers()) && GetTickCount64() < end) Sleep(10);
 }
 
 }  // namespace vocalinka

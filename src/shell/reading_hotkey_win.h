@@ -31,6 +31,8 @@ public:
     void Unregister();
     // The modifiers of the registered shortcut; 0 when there is none.
     std::uint32_t Modifiers() const { return registered_ ? registered_->modifiers : 0; }
+    // Waits, for a moment at most, until the person has let go of the shortcut's modifiers.
+    void WaitForRelease() const;
 
 private:
     HWND window_ = nullptr;

@@ -7,6 +7,46 @@
 #include "win32util/failure.h"
 
 namespace vocalinka {
+namespace {
+
+SIZE TextSize(HWND control) {
+    const std::wstring text = WindowText(control);
+    HDC dc = GetDC(control);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
+    RECT bounds{};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds,
+              DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    if (previous) SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return {bounds.right - bounds.left, bounds.bottom - bounds.top};
+}
+
+}  // namespace
+
+void PlaceDesignedControls(HWND parent, std::span<const DesignedControl> controls, int dpi) {
+    for (const DesignedControl& c : controls) {
+        HWND control = GetDlgItem(parent, c.id);
+        int width = TwipsToPixels(c.width, dpi);
+        int height = TwipsToPixels(c.height, dpi);
+        if (c.fitsText) {
+            const SIZE text = TextSize(control);
+            width = std::max<int>(width, text.cx);
+            height = std::max<int>(height, text.cy);
+        }
+        MoveWindow(control, TwipsToPixels(c.left, dpi), TwipsToPixels(c.top, dpi), width, height,
+                   TRUE);
+    }
+}
+
+SIZE DesignedOuterSize(HWND window, const DialogDesign& design, int dpi) {
+    RECT rect{0, 0, TwipsToPixels(design.clientWidth, dpi),
+              TwipsToPixels(design.clientHeight, dpi)};
+    AdjustWindowRectExForDpi(&rect, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)),
+                             static_cast<UINT>(dpi));
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
 
 DesignedDialog::DesignedDialog(HINSTANCE instance, int templateId, DialogDesign design)
     : instance_(instance), templateId_(templateId), design_(design) {}
@@ -83,44 +123,11 @@ void DesignedDialog::Form_Initialize(HWND owner) {
 }
 
 void DesignedDialog::LayOut(int dpi) {
-    for (const DesignedControl& c : design_.controls) {
-        HWND control = Item(c.id);
-        int width = TwipsToPixels(c.width, dpi);
-        int height = TwipsToPixels(c.height, dpi);
-        if (c.fitsText) {
-            const SIZE text = TextSize(control);
-            width = std::max<int>(width, text.cx);
-            height = std::max<int>(height, text.cy);
-        }
-        MoveWindow(control, TwipsToPixels(c.left, dpi), TwipsToPixels(c.top, dpi), width, height,
-                   TRUE);
-    }
-    const SIZE outer = OuterSize(dpi);
+    PlaceDesignedControls(hwnd_, design_.controls, dpi);
+    const SIZE outer = DesignedOuterSize(hwnd_, design_, dpi);
     SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     OnLayout(dpi);
-}
-
-SIZE DesignedDialog::TextSize(HWND control) const {
-    const std::wstring text = WindowText(control);
-    HDC dc = GetDC(control);
-    const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-    const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
-    RECT bounds{};
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds,
-              DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    if (previous) SelectObject(dc, previous);
-    ReleaseDC(control, dc);
-    return {bounds.right - bounds.left, bounds.bottom - bounds.top};
-}
-
-SIZE DesignedDialog::OuterSize(int dpi) const {
-    RECT rect{0, 0, TwipsToPixels(design_.clientWidth, dpi),
-              TwipsToPixels(design_.clientHeight, dpi)};
-    AdjustWindowRectExForDpi(&rect, static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)), FALSE,
-                             static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)),
-                             static_cast<UINT>(dpi));
-    return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
 void DesignedDialog::CentreOnOwnersScreen(HWND owner) {

@@ -1,6 +1,7 @@
 // What the program's four dialogs share: a template from dialogs.rc whose controls are placed
 // from the design's twips at the window's DPI, a client area of the designed size, the
-// application icon, a taskbar button and a place in the centre of the owner's screen.
+// application icon, a taskbar button and a place in the centre of the owner's screen. The main
+// window is laid out by the same design code.
 #pragma once
 
 #include <windows.h>
@@ -31,6 +32,11 @@ struct DialogDesign {
     int clientHeight;
     std::span<const DesignedControl> controls;
 };
+
+// Moves each designed control, the child of `parent` with its id, to its place at `dpi`.
+void PlaceDesignedControls(HWND parent, std::span<const DesignedControl> controls, int dpi);
+// The size of `window`, with its styles, whose client area is the design's at `dpi`.
+SIZE DesignedOuterSize(HWND window, const DialogDesign& design, int dpi);
 
 class DesignedDialog {
 public:
@@ -67,8 +73,6 @@ private:
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void Form_Initialize(HWND owner);
     void LayOut(int dpi);
-    SIZE TextSize(HWND control) const;
-    SIZE OuterSize(int dpi) const;
     void CentreOnOwnersScreen(HWND owner);
     void SetIcons(int dpi);
     void ScaleFont(int dpi);
