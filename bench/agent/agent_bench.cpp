@@ -10,9 +10,10 @@
 //                 decoded pictures
 //   idle CPU      CPU time while the character idles (blinking), against an idle message loop
 //   agent_bench [character file]   (default <Windows>\Msagent\Chars\Merlin.acs)
+#include <windows.h>
+// After windows.h, which they need.
 #include <psapi.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <chrono>

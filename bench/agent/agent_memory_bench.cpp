@@ -19,9 +19,10 @@
 // GDI and USER object counts printed with the soak.
 //   agent_memory_bench [character file]   (default <Windows>\Msagent\Chars\Merlin.acs)
 //   agent_memory_bench --huge plain|& [character file]   one huge Speak; exit code: KiB gained
+#include <windows.h>
+// After windows.h, which they need.
 #include <psapi.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <chrono>

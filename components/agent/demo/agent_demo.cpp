@@ -3,8 +3,9 @@
 //   agent_demo [--stay] [--file <character file>] [--say <text>]
 // Without --file: <Windows>\Msagent\Chars\Merlin.acs. --stay keeps it on screen until the
 // user hides it from its pop-up menu.
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
