@@ -4,7 +4,8 @@
 
 namespace vocalinka::test {
 
-agent::core::Scheduler::Token ManualScheduler::RunAfter(int delayMs, std::function<void()> callback) {
+agent::core::Scheduler::Token ManualScheduler::RunAfter(int delayMs,
+                                                        std::function<void()> callback) {
     const Token token = ++lastToken_;
     const long long due = now_ + std::max(delayMs, 0);
     queue_.emplace(Key{due, token}, std::move(callback));
