@@ -10,12 +10,10 @@
 //                 decoded pictures
 //   idle CPU      CPU time while the character idles (blinking), against an idle message loop
 //   agent_bench [character file]   (default <Windows>\Msagent\Chars\Merlin.acs)
-#include <agent/agent.h>
-#include <agent/agent_testing.h>
-#include <agent/format/character_file.h>
+#include <windows.h>
+// After windows.h, which they need.
 #include <psapi.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <chrono>
@@ -26,6 +24,10 @@
 #include <string>
 #include <vector>
 
+#include "agent/agent.h"
+#include "agent/agent_testing.h"
+#include "agent/format/character_file.h"
+#include "agent/window_ids.h"
 #include "bench_common.h"
 #include "win32util/window.h"
 
@@ -178,8 +180,8 @@ int main() {
         const auto control = agent::testing::CreateControl(events, nullptr, options);
         control->Characters().Load(L"Bench", path);
         agent::Character& character = control->Characters().Item(L"Bench");
-        const HWND characterWindow = FindWindowOfClass(agent::testing::kCharacterWindowClass);
-        const HWND balloon = FindWindowOfClass(agent::testing::kBalloonWindowClass);
+        const HWND characterWindow = FindWindowOfClass(agent::win::kCharacterWindowClass);
+        const HWND balloon = FindWindowOfClass(agent::win::kBalloonWindowClass);
         auto start = Clock::now();
         character.Show();
         PumpUntil([&] { return IsWindowVisible(characterWindow) != FALSE; });
@@ -187,8 +189,7 @@ int main() {
         PumpUntil([] { return false; }, 2000);  // the show animation ends
         start = Clock::now();
         character.Speak(L"\\Spd=150\\\\Pit=127\\Hello! I am Merlin and I read aloud.");
-        PumpUntil(
-            [&] { return SendMessageW(balloon, agent::testing::kBalloonGetWord, 0, 0) != 0; });
+        PumpUntil([&] { return SendMessageW(balloon, agent::win::kBalloonGetWord, 0, 0) != 0; });
         firstWord.push_back(MillisecondsSince(start));
         character.Stop();
     }

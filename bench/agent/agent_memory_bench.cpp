@@ -19,14 +19,10 @@
 // GDI and USER object counts printed with the soak.
 //   agent_memory_bench [character file]   (default <Windows>\Msagent\Chars\Merlin.acs)
 //   agent_memory_bench --huge plain|& [character file]   one huge Speak; exit code: KiB gained
-#include <agent/agent.h>
-#include <agent/agent_testing.h>
-#include <agent/core/speech_tags.h>
-#include <agent/sapi/sapi_engine.h>
-#include <agent/sapi/speech_xml.h>
+#include <windows.h>
+// After windows.h, which they need.
 #include <psapi.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <chrono>
@@ -34,6 +30,12 @@
 #include <functional>
 #include <string>
 
+#include "agent/agent.h"
+#include "agent/agent_testing.h"
+#include "agent/core/speech_tags.h"
+#include "agent/sapi/sapi_engine.h"
+#include "agent/sapi/speech_xml.h"
+#include "agent/window_ids.h"
 #include "bench_common.h"
 
 namespace {
@@ -105,7 +107,7 @@ SpeakCost MeasureSpeak(agent::Character& character, HWND balloon, const std::wst
     cost.callMs = MillisecondsSince(start);
     Memory most = Max(before, MemoryNow());
     const auto marked = [&] {
-        return SendMessageW(balloon, agent::testing::kBalloonGetWord, 0, 0) - 1;
+        return SendMessageW(balloon, agent::win::kBalloonGetWord, 0, 0) - 1;
     };
     PumpReport pumped = PumpUntil([&] { return marked() >= 0; });
     cost.firstWordMs = MillisecondsSince(start);
@@ -138,8 +140,9 @@ std::wstring HugeText(std::wstring_view which) {
     if (which == L"&") return std::wstring(kHugeChars, L'&');
     std::wstring plain;
     plain.reserve(kHugeChars);
-    for (int i = 0; plain.size() < kHugeChars; ++i)
+    for (int i = 0; plain.size() < kHugeChars; ++i) {
         plain += i % 12 == 11 ? L"reading. " : L"words ";
+    }
     plain.resize(kHugeChars);
     return plain;
 }
@@ -155,8 +158,9 @@ double SpeakHugeInChild(const std::wstring& which, const std::wstring& character
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
+                        &startup, &process)) {
         return -1;
+    }
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
@@ -197,7 +201,7 @@ int main() {
         return 1;
     }
     agent::Character& character = control->Characters().Item(L"Bench");
-    const HWND balloon = FindWindowOfClass(agent::testing::kBalloonWindowClass);
+    const HWND balloon = FindWindowOfClass(agent::win::kBalloonWindowClass);
     character.Show();
     PumpUntil([] { return false; }, 2000);
 
@@ -227,8 +231,7 @@ int main() {
     for (int cycle = 1; cycle <= kSoakCycles; ++cycle) {
         const int before = events.balloonHides;
         character.Speak(kShortText);
-        PumpUntil(
-            [&] { return SendMessageW(balloon, agent::testing::kBalloonGetWord, 0, 0) != 0; });
+        PumpUntil([&] { return SendMessageW(balloon, agent::win::kBalloonGetWord, 0, 0) != 0; });
         character.Stop();
         PumpUntil([&] { return events.balloonHides > before; });
         if (cycle == kSoakSample) atSample = MemoryNow();

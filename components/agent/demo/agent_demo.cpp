@@ -3,12 +3,14 @@
 //   agent_demo [--stay] [--file <character file>] [--say <text>]
 // Without --file: <Windows>\Msagent\Chars\Merlin.acs. --stay keeps it on screen until the
 // user hides it from its pop-up menu.
-#include <agent/agent.h>
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
+
+#include "agent/agent.h"
 
 namespace {
 
@@ -47,12 +49,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
     for (int i = 1; args && i < count; ++i) {
         const std::wstring arg = args[i];
-        if (arg == L"--stay")
+        if (arg == L"--stay") {
             stay = true;
-        else if (arg == L"--file" && i + 1 < count)
+        } else if (arg == L"--file" && i + 1 < count) {
             file = args[++i];
-        else if (arg == L"--say" && i + 1 < count)
+        } else if (arg == L"--say" && i + 1 < count) {
             text = args[++i];
+        }
     }
     LocalFree(args);
 

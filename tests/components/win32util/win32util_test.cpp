@@ -1,5 +1,6 @@
-// A failure inside a window procedure is reported and the program goes on; libraries outside
-// KnownDLLs come from System32, never from the program's folder.
+// A window that cannot be made is reported by throwing, never left as a null handle; a failure
+// inside a window procedure is reported and the program goes on; libraries outside KnownDLLs
+// come from System32, never from the program's folder.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -29,16 +30,11 @@ constexpr UINT kAsk = WM_APP + 1;
 class AnsweringWindow {
 public:
     AnsweringWindow() {
-        WNDCLASSEXW windowClass{.cbSize = sizeof(windowClass)};
-        windowClass.lpfnWndProc =
-            &win32util::ForwardingWindowProc<AnsweringWindow, &AnsweringWindow::hwnd_,
-                                             &AnsweringWindow::OnMessage>;
-        windowClass.lpszClassName = L"AnsweringWindowTest";
-        win32util::RegisterWindowClass(windowClass);
-        CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                        nullptr, GetModuleHandleW(nullptr), this);
+        window_ = win32util::CreateForwardingWindow<AnsweringWindow, &AnsweringWindow::hwnd_,
+                                                    &AnsweringWindow::OnMessage>(
+            *this, {.cbSize = sizeof(WNDCLASSEXW), .lpszClassName = L"AnsweringWindowTest"},
+            {.style = WS_OVERLAPPED, .bounds = {0, 0, 10, 10}});
     }
-    ~AnsweringWindow() { DestroyWindow(hwnd_); }
     HWND hwnd_ = nullptr;
     std::function<LRESULT()> answer;
 
@@ -46,7 +42,71 @@ private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return message == kAsk ? answer() : DefWindowProcW(hwnd_, message, wParam, lParam);
     }
+    win32util::UniqueWindow window_;
 };
+
+// A window that can refuse to be created, as one whose WM_NCCREATE handler fails does.
+struct RefusingWindow {
+    static constexpr wchar_t kClassName[] = L"RefusingWindowTest";
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            askedToCreate = true;
+            if (refuse) return FALSE;
+        }
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+    win32util::UniqueWindow Create() {
+        return win32util::CreateForwardingWindow<RefusingWindow, &RefusingWindow::hwnd_,
+                                                 &RefusingWindow::OnMessage>(
+            *this, {.cbSize = sizeof(WNDCLASSEXW), .lpszClassName = kClassName},
+            {.title = L"refusing", .parent = HWND_MESSAGE});
+    }
+    HWND hwnd_ = nullptr;
+    bool refuse = true;
+    bool askedToCreate = false;
+};
+
+std::string ErrorOf(const std::function<void()>& create) {
+    try {
+        create();
+    } catch (const std::runtime_error& failure) {
+        return failure.what();
+    }
+    return "no error";
+}
+
+TEST(WindowCreation, AWindowThatRefusesThrowsAndLeavesNoHandleBehind) {
+    RefusingWindow refusing;
+    const std::string error = ErrorOf([&] { refusing.Create(); });
+    EXPECT_NE(error.find("Could not create a window of class RefusingWindowTest"),
+              std::string::npos)
+        << error;
+    // WM_NCCREATE gave the object a handle; it must not keep one that names no window.
+    EXPECT_TRUE(refusing.askedToCreate);
+    EXPECT_EQ(refusing.hwnd_, nullptr);
+    EXPECT_EQ(FindWindowExW(HWND_MESSAGE, nullptr, RefusingWindow::kClassName, nullptr), nullptr);
+
+    // The class was registered all the same: the next window of it is made.
+    RefusingWindow accepting{.refuse = false};
+    const win32util::UniqueWindow window = accepting.Create();
+    ASSERT_NE(window.get(), nullptr);
+    EXPECT_EQ(accepting.hwnd_, window.get());
+    EXPECT_EQ(FindWindowExW(HWND_MESSAGE, nullptr, RefusingWindow::kClassName, L"refusing"),
+              window.get());
+}
+
+TEST(WindowCreation, AClassThatCannotBeRegisteredThrowsNamingItAndCreatesNothing) {
+    WNDCLASSEXW badClass{.cbSize = sizeof(badClass), .lpszClassName = L"UnregistrableTest"};
+    badClass.lpfnWndProc = &DefWindowProcW;
+    badClass.cbWndExtra = -1;  // the system refuses a negative size
+    const std::string error = ErrorOf(
+        [&] { win32util::CreateRegisteredWindow(badClass, {.parent = HWND_MESSAGE}, nullptr); });
+    EXPECT_NE(error.find("Could not register the window class UnregistrableTest"),
+              std::string::npos)
+        << error;
+    WNDCLASSEXW found{sizeof(found)};
+    EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), L"UnregistrableTest", &found));
+}
 
 TEST(WindowProcedureFailure, IsReportedInPlainWordsAndTheWindowGoesOn) {
     win32util::SetFailureReporter(&Remember);

@@ -5,7 +5,6 @@
 #include <array>
 #include <map>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,14 +13,9 @@
 #include "agent/core/speech_engine.h"
 #include "geometry.h"
 #include "raster.h"
+#include "scene_reader.h"
 
 namespace charmaker {
-
-// A fault in a source, with the line it is on ("line 12: unknown paint 'robe'").
-class SourceError : public std::runtime_error {
-public:
-    SourceError(int line, const std::string& message);
-};
 
 struct Node {
     enum class Kind { Shape, Clip, Group, Variant };
@@ -48,13 +42,6 @@ struct Pose {
     std::map<std::string, PartPose> groups;
     PartPose whole;
     double opacity = 1;
-};
-
-// "key=value" from a frame or mouth line.
-struct Setting {
-    std::string key;
-    std::string value;
-    int line = 0;
 };
 
 struct FrameSource {

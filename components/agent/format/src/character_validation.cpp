@@ -67,17 +67,14 @@ std::string CheckPremultiplied(std::span<const std::uint8_t> bgra, std::size_t w
     return {};
 }
 
-}  // namespace
-
-std::string ValidateCharacter(const CharacterData& character) {
+// The name, the frame size, the balloon anchor and every frame's pixels.
+std::string CheckFrames(const CharacterData& character, std::size_t width, std::size_t height) {
     if (character.name.empty() || character.name.size() > kMaxCharacterNameBytes) {
         return "the character's name must have 1 to " + Num(kMaxCharacterNameBytes) + " bytes";
     }
     if (!IsDisplayableUtf8(character.name)) {
         return "the character's name is not displayable UTF-8 text";
     }
-    const auto width = static_cast<std::size_t>(std::max(character.width, 0));
-    const auto height = static_cast<std::size_t>(std::max(character.height, 0));
     if (!SideInRange(width) || !SideInRange(height)) {
         return "frame size " + std::to_string(character.width) + "x" +
                std::to_string(character.height) + " is out of range (1 to " + Num(kMaxFrameSide) +
@@ -93,7 +90,6 @@ std::string ValidateCharacter(const CharacterData& character) {
     if (character.frames.size() > kMaxFrames) {
         return Num(character.frames.size()) + " frames exceed the limit of " + Num(kMaxFrames);
     }
-    std::size_t totalPixels = character.frames.size() * width * height;
     for (std::size_t i = 0; i < character.frames.size(); ++i) {
         const std::string what = "frame " + Num(i);
         const std::vector<std::uint8_t>& bgra = character.frames[i].bgra;
@@ -105,6 +101,11 @@ std::string ValidateCharacter(const CharacterData& character) {
             return fault;
         }
     }
+    return {};
+}
+
+// Each mouth inside the frame with its pixels; `totalPixels` (the frames') grows by theirs.
+std::string CheckMouths(const CharacterData& character, std::size_t& totalPixels) {
     for (std::size_t i = 0; i < character.mouths.size(); ++i) {
         const MouthOverlay& mouth = character.mouths[i];
         if (mouth.x < 0 || mouth.y < 0 || mouth.width < 1 || mouth.height < 1 ||
@@ -122,9 +123,11 @@ std::string ValidateCharacter(const CharacterData& character) {
         }
         totalPixels += pixels;
     }
-    if (totalPixels > kMaxTotalPixels) {
-        return "the pictures exceed the limit of " + Num(kMaxTotalPixels) + " pixels";
-    }
+    return {};
+}
+
+// Named, unique, with steps that show existing frames long enough; the required ones there.
+std::string CheckAnimations(const CharacterData& character) {
     if (character.animations.empty()) return "the character has no animations";
     if (character.animations.size() > kMaxAnimations) {
         return Num(character.animations.size()) + " animations exceed the limit of " +
@@ -162,6 +165,20 @@ std::string ValidateCharacter(const CharacterData& character) {
         }
     }
     return {};
+}
+
+}  // namespace
+
+std::string ValidateCharacter(const CharacterData& character) {
+    const auto width = static_cast<std::size_t>(std::max(character.width, 0));
+    const auto height = static_cast<std::size_t>(std::max(character.height, 0));
+    if (std::string fault = CheckFrames(character, width, height); !fault.empty()) return fault;
+    std::size_t totalPixels = character.frames.size() * width * height;
+    if (std::string fault = CheckMouths(character, totalPixels); !fault.empty()) return fault;
+    if (totalPixels > kMaxTotalPixels) {
+        return "the pictures exceed the limit of " + Num(kMaxTotalPixels) + " pixels";
+    }
+    return CheckAnimations(character);
 }
 
 }  // namespace agent::format

@@ -1,6 +1,7 @@
 #include "agent/sapi/sapi_engine.h"
 
 #include <new>
+#include <stdexcept>
 
 #include "agent/sapi/viseme_mouth.h"
 #include "win32util/window.h"
@@ -91,15 +92,15 @@ bool SapiEngine::EnsureVoice() {
     if (voiceUnavailable_) return false;
     voiceUnavailable_ = true;  // until the voice below is working
     if (!window_) {
-        WNDCLASSEXW windowClass{sizeof(windowClass)};
-        windowClass.lpfnWndProc = &win32util::ForwardingWindowProc<SapiEngine, &SapiEngine::hwnd_,
-                                                                   &SapiEngine::OnMessage>;
-        windowClass.lpszClassName = kWindowClass;
-        if (!win32util::RegisterWindowClass(windowClass)) return false;
-        CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                        GetModuleHandleW(nullptr), this);
-        window_.reset(hwnd_);
-        if (!window_) return false;
+        // Without the window that receives its events SAPI cannot be used: the text is paced.
+        try {
+            window_ = win32util::CreateForwardingWindow<SapiEngine, &SapiEngine::hwnd_,
+                                                        &SapiEngine::OnMessage>(
+                *this, {.cbSize = sizeof(WNDCLASSEXW), .lpszClassName = kWindowClass},
+                {.parent = HWND_MESSAGE});
+        } catch (const std::runtime_error&) {
+            return false;
+        }
     }
     std::unique_ptr<Voice> voice = makeVoice_ ? makeVoice_() : nullptr;
     if (!voice || !voice->NotifyWindow(window_.get(), kMsgVoiceEvents)) return false;

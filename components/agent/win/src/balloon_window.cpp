@@ -1,12 +1,13 @@
 #include "balloon_window.h"
 
-#include <agent/agent_testing.h>
-
 #include <algorithm>
 #include <cstring>
 
+#include "agent/window_ids.h"
+#include "component_window.h"
 #include "portable/image_scale.h"
 #include "shaped_line.h"
+#include "win32util/window.h"
 
 namespace agent::win {
 namespace {
@@ -16,45 +17,45 @@ constexpr DWORD kExStyle = WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS
 // Near-black on warm white, the spoken word on highlighter yellow: both well above 12:1
 // contrast. With a high-contrast theme on, the user's own colours are used instead.
 BalloonPalette CurrentPalette() {
-    if (win32util::HighContrast())
+    if (win32util::HighContrast()) {
         return {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT),
                 GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_HIGHLIGHTTEXT),
                 GetSysColor(COLOR_WINDOWTEXT)};
+    }
     return {RGB(255, 253, 244), RGB(20, 20, 20), RGB(255, 222, 89), RGB(20, 20, 20),
             RGB(88, 88, 88)};
 }
 
 void FillBackground(HDC dc, Size size, COLORREF colour) {
-    const UniqueBrush brush(CreateSolidBrush(colour));
+    const win32util::UniqueBrush brush(CreateSolidBrush(colour));
     const RECT whole{0, 0, size.width, size.height};
     FillRect(dc, &whole, brush.get());
 }
 
 void FillRounded(HDC dc, const RECT& rect, HBRUSH brush, int corner) {
-    const SelectedObject selectedBrush(dc, brush);
-    const SelectedObject pen(dc, GetStockObject(NULL_PEN));
+    const win32util::SelectedObject selectedBrush(dc, brush);
+    const win32util::SelectedObject pen(dc, GetStockObject(NULL_PEN));
     RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, corner, corner);
 }
 
 }  // namespace
 
 BalloonWindow::BalloonWindow(HWND owner) {
-    RegisterForwardingClass<BalloonWindow, &BalloonWindow::hwnd_, &BalloonWindow::OnMessage>(
-        kClassName);
-    CreateWindowExW(kExStyle, kClassName, L"", WS_POPUP, 0, 0, 1, 1, owner, nullptr,
-                    GetModuleHandleW(nullptr), this);
-    window_.reset(hwnd_);
+    window_ =
+        CreateComponentWindow<BalloonWindow, &BalloonWindow::hwnd_, &BalloonWindow::OnMessage>(
+            *this, kBalloonWindowClass,
+            {.exStyle = kExStyle, .style = WS_POPUP, .bounds = {0, 0, 1, 1}, .parent = owner});
 }
 
 LRESULT BalloonWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_MOUSEACTIVATE:
             return MA_NOACTIVATE;
-        case testing::kBalloonGetWord:
+        case kBalloonGetWord:
             return wordBegin_ ? static_cast<LRESULT>(*wordBegin_ + 1) : 0;
-        case testing::kBalloonGetPageBegin:
+        case kBalloonGetPageBegin:
             return pages_ ? static_cast<LRESULT>(pages_->Current().begin + 1) : 0;
-        case testing::kBalloonGetPageEnd:
+        case kBalloonGetPageEnd:
             return pages_ ? static_cast<LRESULT>(pages_->Current().end + 1) : 0;
         default:
             return DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -144,7 +145,7 @@ void BalloonWindow::Follow(const Rect& character, Point target, unsigned dpi) {
 }
 
 void BalloonWindow::Close() {
-    if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+    ShowWindow(hwnd_, SW_HIDE);
     pages_.reset();
     // A long text's memory goes now, not at the next one.
     text_ = {};
@@ -154,7 +155,7 @@ void BalloonWindow::Close() {
 }
 
 void BalloonWindow::Render() {
-    if (!hwnd_ || !pages_) return;
+    if (!pages_) return;
     const BalloonPlacement placement = Place(BodySize());
     const Size size{placement.window.Width(), placement.window.Height()};
     if (!surface_.Resize(size)) return;
@@ -182,9 +183,10 @@ Size BalloonWindow::BodySize() const {
     int lineCount = kLinesPerPage;
     if (pages_->SinglePage()) {
         textWidth = 0;
-        for (const TextLine& line : page.lines)
+        for (const TextLine& line : page.lines) {
             textWidth =
                 std::max(textWidth, Measure(text_.substr(line.begin, line.end - line.begin)));
+        }
         lineCount = std::max<int>(1, static_cast<int>(page.lines.size()));
     }
     textWidth = std::max(textWidth, ScaleForDpi(kMinTextWidth, dpi_));
@@ -228,9 +230,9 @@ BalloonShape BalloonWindow::ShapeFor(const BalloonPlacement& placement) const {
 
 void BalloonWindow::DrawLines(HDC dc, const BalloonShape& shape,
                               const BalloonPalette& palette) const {
-    const SelectedObject font(dc, font_.get());
+    const win32util::SelectedObject font(dc, font_.get());
     SetBkMode(dc, TRANSPARENT);
-    const UniqueBrush markBrush(CreateSolidBrush(palette.mark));
+    const win32util::UniqueBrush markBrush(CreateSolidBrush(palette.mark));
     const int padding = ScaleForDpi(kPadding, dpi_);
     int y = shape.body.top + padding;
     for (const TextLine& line : pages_->Current().lines) {

@@ -3,19 +3,18 @@
 // activates, never leaves the monitor's work area and follows the character when dragged.
 #pragma once
 
-#include <agent/agent_testing.h>
-#include <agent/core/speech_engine.h>
 #include <windows.h>
 
 #include <cstddef>
 #include <optional>
 #include <string>
 
+#include "agent/core/speech_engine.h"
 #include "layered_surface.h"
 #include "portable/balloon_shape.h"
 #include "portable/placement.h"
 #include "portable/text_pages.h"
-#include "win_util.h"
+#include "win32util/handles.h"
 
 namespace agent::win {
 
@@ -31,7 +30,6 @@ struct BalloonPalette {
 
 class BalloonWindow {
 public:
-    static constexpr const wchar_t* kClassName = testing::kBalloonWindowClass;
     // Layout in pixels at 96 DPI.
     static constexpr int kPadding = 12;
     static constexpr int kCornerRadius = 14;
@@ -71,7 +69,7 @@ private:
     std::optional<RECT> MarkOn(const TextLine& line, const ShapedLine& shaped, Point origin) const;
 
     HWND hwnd_ = nullptr;
-    UniqueWindow window_;
+    win32util::UniqueWindow window_;
 
     core::SharedUtterance utterance_;
     // The shown text: the one segment's own text when the utterance has one segment (the
@@ -86,10 +84,10 @@ private:
     Point target_;
 
     unsigned dpi_ = 0;
-    UniqueFont font_;
+    win32util::UniqueFont font_;
     int lineHeight_ = 0;
     int fontHeight_ = 0;
-    UniqueDc measureDc_;  // holds font_ selected; declared after it, so it goes first
+    win32util::UniqueDc measureDc_;  // holds font_ selected; declared after it, so it goes first
 
     BalloonMask mask_;
     LayeredSurface surface_;

@@ -1,11 +1,11 @@
 #include "character.h"
 
-#include <agent/intl/language_texts.h>
-
 #include <array>
 #include <new>
 
+#include "agent/intl/language_texts.h"
 #include "portable/image_scale.h"
+#include "win32util/text.h"
 
 namespace agent::win {
 namespace {
@@ -23,9 +23,11 @@ std::uint32_t SeedFor(std::wstring_view id) {
 AnimationSet AnimationsOf(const format::CharacterData& data) {
     const auto steps = [&](std::string_view name) {
         Animation animation;
-        if (const format::Animation* found = data.FindAnimation(name))
-            for (const format::AnimationStep& step : found->steps)
+        if (const format::Animation* found = data.FindAnimation(name)) {
+            for (const format::AnimationStep& step : found->steps) {
                 animation.push_back({step.frame, step.durationMs});
+            }
+        }
         return animation;
     };
     return {steps(format::kShowAnimation), steps(format::kIdleAnimation),
@@ -49,14 +51,15 @@ ControlContext::ControlContext(Events& events, HWND anchor, testing::ControlOpti
 
 void ControlContext::PostBalloonHide(const std::wstring& characterId) {
     scheduler_.Post([this, characterId] {
-        Trace(TraceLine("event", "BalloonHide", ToU16(characterId)));
+        Trace(TraceLine("event", "BalloonHide", win32util::ToU16(characterId)));
         events_.BalloonHide(characterId);
     });
 }
 
 void ControlContext::PostHide(const std::wstring& characterId, HideCause cause) {
     scheduler_.Post([this, characterId, cause] {
-        Trace(TraceLine("event", "Hide", ToU16(characterId)).Number(static_cast<int>(cause)));
+        Trace(TraceLine("event", "Hide", win32util::ToU16(characterId))
+                  .Number(static_cast<int>(cause)));
         events_.Hide(characterId, cause);
     });
 }
@@ -87,7 +90,7 @@ CharacterImpl::~CharacterImpl() {
 }
 
 void CharacterImpl::TraceRequest(std::string_view name) const {
-    context_.Trace(TraceLine("request", name, ToU16(id_)));
+    context_.Trace(TraceLine("request", name, win32util::ToU16(id_)));
 }
 
 void CharacterImpl::Show() {
@@ -103,7 +106,7 @@ void CharacterImpl::Hide() {
 void CharacterImpl::Speak(std::wstring_view text) {
     static_assert(sizeof(wchar_t) == sizeof(char16_t));
     const std::u16string_view utf16(reinterpret_cast<const char16_t*>(text.data()), text.size());
-    context_.Trace(TraceLine("request", "Speak", ToU16(id_)).Excerpt(utf16));
+    context_.Trace(TraceLine("request", "Speak", win32util::ToU16(id_)).Excerpt(utf16));
     std::u16string copy;
     try {
         copy.assign(utf16);
@@ -119,7 +122,7 @@ void CharacterImpl::Stop() {
 }
 
 void CharacterImpl::SetLanguageID(long languageId) {
-    context_.Trace(TraceLine("request", "LanguageID", ToU16(id_)).Number(languageId));
+    context_.Trace(TraceLine("request", "LanguageID", win32util::ToU16(id_)).Number(languageId));
     const intl::TextsOrError loaded = intl::TextsForLanguage(IntlFolder(), languageId);
     if (!loaded.texts) throw Error(loaded.error);
     ApplyTexts(loaded);
@@ -139,7 +142,8 @@ void CharacterImpl::ApplyTexts(const intl::TextsOrError& loaded) {
 }
 
 void CharacterImpl::SetTTSModeID(std::wstring_view modeId) {
-    context_.Trace(TraceLine("request", "TTSModeID", ToU16(id_)).Text(ToU16(modeId)));
+    context_.Trace(
+        TraceLine("request", "TTSModeID", win32util::ToU16(id_)).Text(win32util::ToU16(modeId)));
     ttsModeId_ = modeId;
 }
 
@@ -154,8 +158,9 @@ Point CharacterImpl::ShowPosition() {
     const HWND anchor = context_.Anchor();
     std::optional<Rect> anchorRect;
     RECT rect{};
-    if (anchor && IsWindow(anchor) && GetWindowRect(anchor, &rect))
+    if (anchor && IsWindow(anchor) && GetWindowRect(anchor, &rect)) {
         anchorRect = Rect{rect.left, rect.top, rect.right, rect.bottom};
+    }
     const HMONITOR monitor = anchorRect ? MonitorFromWindow(anchor, MONITOR_DEFAULTTOPRIMARY)
                                         : MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
     const Rect workArea = WorkAreaOf(monitor);
@@ -168,7 +173,7 @@ Point CharacterImpl::ShowPosition() {
 }
 
 core::VoiceChoice CharacterImpl::Voice() const {
-    return {languageId_, ToU16(ttsModeId_)};
+    return {languageId_, win32util::ToU16(ttsModeId_)};
 }
 
 void CharacterImpl::BeginShow() {
@@ -191,8 +196,10 @@ void CharacterImpl::BeginSpeak(core::SharedUtterance utterance) {
     if (sapi_ && !pacedFromNowOn_) {
         if (sapi_->Speak(utterance_, Voice(), *this)) {
             speaking_ = sapi_.get();
-            if (!sapi_->LastVoiceNote().empty())
-                context_.Trace(TraceLine("note", "Voice", ToU16(id_)).Text(sapi_->LastVoiceNote()));
+            if (!sapi_->LastVoiceNote().empty()) {
+                context_.Trace(
+                    TraceLine("note", "Voice", win32util::ToU16(id_)).Text(sapi_->LastVoiceNote()));
+            }
             return;
         }
         UsePacedFromNowOn(u"the voice cannot speak");
@@ -208,7 +215,7 @@ void CharacterImpl::SpeakPaced() {
 void CharacterImpl::UsePacedFromNowOn(std::u16string_view why) {
     if (pacedFromNowOn_) return;
     pacedFromNowOn_ = true;
-    context_.Trace(TraceLine("note", "Paced", ToU16(id_)).Text(why));
+    context_.Trace(TraceLine("note", "Paced", win32util::ToU16(id_)).Text(why));
 }
 
 void CharacterImpl::StopSpeech() {
@@ -227,10 +234,11 @@ void CharacterImpl::CancelCurrent() {
     StopSpeech();
     balloon_.Close();
     // A cancelled Show or Hide leaves the character shown; it idles on.
-    if (window_.Visible())
+    if (window_.Visible()) {
         animator_.Idle();
-    else
+    } else {
         animator_.Halt();
+    }
 }
 
 void CharacterImpl::HideAtOnce() {
@@ -262,8 +270,9 @@ void CharacterImpl::MouthWord(std::size_t step) {
     if (step == 0 && mouthStep_) context_.Scheduler().Cancel(*mouthStep_);
     mouthStep_.reset();
     animator_.SetMouth(kShapes[step]);
-    if (step + 1 < kShapes.size())
+    if (step + 1 < kShapes.size()) {
         mouthStep_ = context_.Scheduler().RunAfter(kStepMs, [this, step] { MouthWord(step + 1); });
+    }
 }
 
 void CharacterImpl::OnMouth(core::Mouth mouth) {
@@ -281,8 +290,9 @@ void CharacterImpl::OnHideCommand() {
 }
 
 void CharacterImpl::OnMoved() {
-    if (balloon_.IsOpen())
+    if (balloon_.IsOpen()) {
         balloon_.Follow(window_.ScreenRect(), window_.BalloonTarget(), window_.Dpi());
+    }
 }
 
 void CharacterImpl::OnPlacedByUser(Point topLeft) {

@@ -1,18 +1,17 @@
 // One loaded character: its windows, its animations, its voices and its request queue.
 #pragma once
 
-#include <agent/agent.h>
-#include <agent/agent_testing.h>
-#include <agent/core/paced_engine.h>
-#include <agent/core/request_queue.h>
-#include <agent/format/character_file.h>
-#include <agent/intl/language_texts.h>
-#include <agent/sapi/sapi_engine.h>
-
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "agent/agent.h"
+#include "agent/agent_testing.h"
+#include "agent/core/paced_engine.h"
+#include "agent/core/request_queue.h"
+#include "agent/format/character_file.h"
+#include "agent/intl/language_texts.h"
+#include "agent/sapi/sapi_engine.h"
 #include "balloon_window.h"
 #include "character_window.h"
 #include "portable/animator.h"

@@ -1,9 +1,9 @@
 // Reads a character file from disk.
 #pragma once
 
-#include <agent/format/character_file.h>
-
 #include <string>
+
+#include "agent/format/character_file.h"
 
 namespace agent::win {
 

@@ -4,7 +4,10 @@
 
 #include <cstring>
 
+#include "agent/window_ids.h"
+#include "component_window.h"
 #include "portable/image_scale.h"
+#include "win32util/window.h"
 
 namespace agent::win {
 namespace {
@@ -21,12 +24,15 @@ CharacterWindow::CharacterWindow(const format::CharacterData& character,
                                  CharacterWindowListener& listener, const std::wstring& title,
                                  HWND owner)
     : character_(character), listener_(listener), size_{character.width, character.height} {
-    RegisterForwardingClass<CharacterWindow, &CharacterWindow::hwnd_, &CharacterWindow::OnMessage>(
-        kClassName);
-    CreateWindowExW(kExStyle, kClassName, title.c_str(), WS_POPUP, 0, 0, size_.width, size_.height,
-                    owner, nullptr, GetModuleHandleW(nullptr), this);
-    window_.reset(hwnd_);
-    if (hwnd_) SetDpi(static_cast<unsigned>(win32util::WindowDpi(hwnd_)));
+    window_ = CreateComponentWindow<CharacterWindow, &CharacterWindow::hwnd_,
+                                    &CharacterWindow::OnMessage>(
+        *this, kCharacterWindowClass,
+        {.exStyle = kExStyle,
+         .style = WS_POPUP,
+         .title = title.c_str(),
+         .bounds = {0, 0, size_.width, size_.height},
+         .parent = owner});
+    SetDpi(static_cast<unsigned>(win32util::WindowDpi(hwnd_)));
 }
 
 LRESULT CharacterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -51,7 +57,7 @@ LRESULT CharacterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             OnCommand(LOWORD(wParam));
             return 0;
-        case testing::kCharacterGetMenu:
+        case kCharacterGetMenu:
             return reinterpret_cast<LRESULT>(BuildMenu());
         case WM_WINDOWPOSCHANGED:
             if (IsWindowVisible(hwnd_)) listener_.OnMoved();
@@ -65,7 +71,7 @@ LRESULT CharacterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 Size CharacterWindow::SizeAt(Point topLeft) {
-    if (hwnd_ && !Visible()) {
+    if (!Visible()) {
         SetWindowPos(hwnd_, nullptr, topLeft.x, topLeft.y, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         SetDpi(static_cast<unsigned>(win32util::WindowDpi(hwnd_)));
@@ -74,7 +80,6 @@ Size CharacterWindow::SizeAt(Point topLeft) {
 }
 
 void CharacterWindow::ShowAt(Point topLeft) {
-    if (!hwnd_) return;
     SetWindowPos(hwnd_, HWND_TOPMOST, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     SetDpi(static_cast<unsigned>(win32util::WindowDpi(hwnd_)));
     Draw();
@@ -82,11 +87,11 @@ void CharacterWindow::ShowAt(Point topLeft) {
 }
 
 void CharacterWindow::Hide() {
-    if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+    ShowWindow(hwnd_, SW_HIDE);
 }
 
 bool CharacterWindow::Visible() const {
-    return hwnd_ && IsWindowVisible(hwnd_);
+    return IsWindowVisible(hwnd_);
 }
 
 Rect CharacterWindow::ScreenRect() const {
@@ -145,7 +150,7 @@ void CharacterWindow::OnContextMenu(Point screen) {
         const Rect rect = ScreenRect();
         screen = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     }
-    const UniqueMenu menu(BuildMenu());
+    const win32util::UniqueMenu menu(BuildMenu());
     // A pop-up menu closes on a click elsewhere only while its owner is in front; the
     // application the user reads in is put back in front as soon as the menu is closed.
     const HWND previous = GetForegroundWindow();
@@ -182,15 +187,16 @@ const std::vector<std::uint8_t>& CharacterWindow::Pixels(int frame,
     return drawn_.Get({dpi_, frame, MouthNumber(mouth)}, [&] {
         std::vector<std::uint8_t> pixels = original;
         if (mouth) format::PasteMouth(character_, *mouth, pixels);
-        if (dpi_ != 96)
+        if (dpi_ != 96) {
             pixels =
                 ScaleBgra(pixels, character_.width, character_.height, size_.width, size_.height);
+        }
         return pixels;
     });
 }
 
 void CharacterWindow::Draw() {
-    if (!hwnd_ || character_.frames.empty()) return;
+    if (character_.frames.empty()) return;
     const auto& pixels = Pixels(frame_, mouth_);
     if (pixels.size() != static_cast<std::size_t>(size_.width) * size_.height * 4) return;
     if (!surface_.Resize(size_)) return;

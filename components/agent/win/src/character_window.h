@@ -3,19 +3,18 @@
 // drag it with the left mouse button and hide it from its own right-click menu.
 #pragma once
 
-#include <agent/agent_testing.h>
-#include <agent/format/character_file.h>
 #include <windows.h>
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "agent/format/character_file.h"
 #include "layered_surface.h"
 #include "portable/animator.h"
 #include "portable/frame_cache.h"
 #include "portable/placement.h"
-#include "win_util.h"
+#include "win32util/handles.h"
 
 namespace agent::win {
 
@@ -31,8 +30,6 @@ protected:
 
 class CharacterWindow final : public FrameSink {
 public:
-    static constexpr const wchar_t* kClassName = testing::kCharacterWindowClass;
-    static constexpr UINT kHideCommand = testing::kHideCommand;
     // Enough for every frame and mouth of a typical character at 150%, a few at 500%.
     static constexpr std::size_t kFrameCacheBytes = 24u << 20;
 
@@ -79,7 +76,7 @@ private:
     const format::CharacterData& character_;
     CharacterWindowListener& listener_;
     HWND hwnd_ = nullptr;
-    UniqueWindow window_;
+    win32util::UniqueWindow window_;
     unsigned dpi_ = 96;
     Size size_;
     std::wstring hideText_ = L"&Hide";

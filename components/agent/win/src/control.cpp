@@ -1,12 +1,12 @@
 // The Control and its character collection.
-#include <agent/agent.h>
-#include <agent/agent_testing.h>
-
 #include <algorithm>
 #include <vector>
 
+#include "agent/agent.h"
+#include "agent/agent_testing.h"
 #include "character.h"
 #include "character_loader.h"
+#include "win32util/text.h"
 
 namespace agent::win {
 namespace {
@@ -24,9 +24,11 @@ public:
     CharacterCollection& Characters() override { return *this; }
 
     void Load(const std::wstring& characterId, const std::wstring& path) override {
-        context_.Trace(TraceLine("request", "Load", ToU16(characterId)).Text(ToU16(path)));
-        if (Find(characterId) != characters_.end())
+        context_.Trace(TraceLine("request", "Load", win32util::ToU16(characterId))
+                           .Text(win32util::ToU16(path)));
+        if (Find(characterId) != characters_.end()) {
             throw Error(L"A character is already loaded as \"" + characterId + L"\".");
+        }
         format::CharacterData data = LoadCharacterFile(path);
         characters_.push_back(
             std::make_unique<CharacterImpl>(context_, characterId, std::move(data)));
@@ -34,16 +36,18 @@ public:
 
     Character& Item(const std::wstring& characterId) override {
         const auto found = Find(characterId);
-        if (found == characters_.end())
+        if (found == characters_.end()) {
             throw Error(L"No character is loaded as \"" + characterId + L"\".");
+        }
         return **found;
     }
 
     void Unload(const std::wstring& characterId) override {
-        context_.Trace(TraceLine("request", "Unload", ToU16(characterId)));
+        context_.Trace(TraceLine("request", "Unload", win32util::ToU16(characterId)));
         const auto found = Find(characterId);
-        if (found == characters_.end())
+        if (found == characters_.end()) {
             throw Error(L"No character is loaded as \"" + characterId + L"\".");
+        }
         characters_.erase(found);
     }
 

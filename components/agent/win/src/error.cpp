@@ -1,5 +1,4 @@
-#include <agent/agent.h>
-
+#include "agent/agent.h"
 #include "win32util/text.h"
 
 namespace agent {

@@ -13,7 +13,8 @@ bool LayeredSurface::Resize(Size size) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win32util::UniqueBitmap bitmap(
+        CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap) return false;
     SelectObject(dc_.get(), bitmap.get());
     bitmap_ = std::move(bitmap);  // the old one is no longer selected: freed safely

@@ -9,7 +9,7 @@
 #include <span>
 
 #include "portable/placement.h"
-#include "win_util.h"
+#include "win32util/handles.h"
 
 namespace agent::win {
 
@@ -27,8 +27,8 @@ public:
     void Present(HWND window, const Point* position = nullptr) const;
 
 private:
-    UniqueBitmap bitmap_;  // before the DC, so that the DC lets go of it first
-    UniqueDc dc_;
+    win32util::UniqueBitmap bitmap_;  // before the DC, so that the DC lets go of it first
+    win32util::UniqueDc dc_;
     void* bits_ = nullptr;
     Size size_;
 };

@@ -44,8 +44,9 @@ const Uniscribe& Usp() {
 
 std::wstring Displayable(std::u16string_view run) {
     std::wstring text = win32util::ToWide(run);
-    for (wchar_t& c : text)
+    for (wchar_t& c : text) {
         if (c < 0x20 || c == 0x7F || c == 0x2028 || c == 0x2029) c = L' ';
+    }
     return text;
 }
 
@@ -63,8 +64,9 @@ ShapedLine::ShapedLine(HDC dc, const std::wstring& text, bool rightToLeft) {
     DWORD flags = SSA_GLYPHS | SSA_FALLBACK;
     if (rightToLeft) flags |= SSA_RTL;
     if (FAILED(Usp().analyse(dc, text.c_str(), length, length * 3 / 2 + 16, -1, flags, 0, nullptr,
-                             nullptr, nullptr, nullptr, nullptr, &analysis_)))
+                             nullptr, nullptr, nullptr, nullptr, &analysis_))) {
         analysis_ = nullptr;
+    }
 }
 
 ShapedLine::~ShapedLine() {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "component_window.h"
+
 namespace agent::win {
 namespace {
 
@@ -13,11 +15,9 @@ constexpr UINT kMsgRunTask = WM_APP + 2;   // the next posted task
 }  // namespace
 
 WindowScheduler::WindowScheduler(int speedUp) : speedUp_(std::max(1, speedUp)) {
-    RegisterForwardingClass<WindowScheduler, &WindowScheduler::hwnd_, &WindowScheduler::OnMessage>(
-        kClassName);
-    CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                    GetModuleHandleW(nullptr), this);
-    window_.reset(hwnd_);
+    window_ = CreateComponentWindow<WindowScheduler, &WindowScheduler::hwnd_,
+                                    &WindowScheduler::OnMessage>(*this, kClassName,
+                                                                 {.parent = HWND_MESSAGE});
 }
 
 WindowScheduler::~WindowScheduler() {
@@ -46,11 +46,12 @@ core::Scheduler::Token WindowScheduler::RunAfter(int delayMs, std::function<void
     const Token token = nextToken_++;
     callbacks_.emplace(token, std::move(callback));
     const int delay = std::max(0, delayMs) / speedUp_;
-    if (delay == 0)
+    if (delay == 0) {
         PostMessageW(hwnd_, kMsgRunToken, token, 0);
-    else
+    } else {
         SetTimer(hwnd_, token, static_cast<UINT>(std::max<int>(delay, USER_TIMER_MINIMUM)),
                  nullptr);
+    }
     return token;
 }
 

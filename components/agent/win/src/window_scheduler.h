@@ -4,14 +4,14 @@
 // nothing ever runs on another thread or inside the caller's request.
 #pragma once
 
-#include <agent/core/speech_engine.h>
 #include <windows.h>
 
 #include <deque>
 #include <functional>
 #include <map>
 
-#include "win_util.h"
+#include "agent/core/speech_engine.h"
+#include "win32util/handles.h"
 
 namespace agent::win {
 
@@ -37,7 +37,7 @@ private:
     void RunNextTask();
 
     HWND hwnd_ = nullptr;
-    UniqueWindow window_;
+    win32util::UniqueWindow window_;
     int speedUp_;
     Token nextToken_ = 1;
     std::map<Token, std::function<void()>> callbacks_;

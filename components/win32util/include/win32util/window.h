@@ -1,6 +1,6 @@
-// Window helpers shared by the program and its components: one window procedure for every
-// class whose object handles its own window's messages, and the small questions every window
-// asks (its text, its DPI, the high-contrast setting).
+// Window helpers shared by the program and its components: one way to make a window whose
+// object handles its own messages, and the small questions every window asks (its text, its
+// DPI, the high-contrast setting).
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "win32util/failure.h"
+#include "win32util/handles.h"
 
 namespace win32util {
 
@@ -43,6 +44,37 @@ LRESULT CALLBACK ForwardingWindowProc(HWND hwnd, UINT message, WPARAM wParam,
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
     return GuardedCall(hwnd, LRESULT{0},
                        [&] { return (self->*OnMessage)(message, wParam, lParam); });
+}
+
+// Where and how CreateForwardingWindow places the window.
+struct WindowPlacement {
+    DWORD exStyle = 0;
+    DWORD style = 0;
+    const wchar_t* title = L"";
+    RECT bounds{};          // left, top, right, bottom
+    HWND parent = nullptr;  // the owner of a popup, the parent of a child, or HWND_MESSAGE
+};
+
+// Registers windowClass once (RegisterWindowClass) and creates a window of it, passing
+// `param` to CreateWindowExW. Throws std::runtime_error naming the class and the system's
+// reason when the class cannot be registered or the window cannot be created: a null handle
+// would turn the caller's SetTimer and PostMessage into thread timers and thread messages.
+UniqueWindow CreateRegisteredWindow(const WNDCLASSEXW& windowClass,
+                                    const WindowPlacement& placement, void* param);
+
+// CreateRegisteredWindow with ForwardingWindowProc<T, Handle, OnMessage> as the class's
+// procedure, for `self`. When it throws, `self.*Handle` is null again, even if the window
+// lived through WM_NCCREATE before creation failed.
+template <class T, HWND T::*Handle, LRESULT (T::*OnMessage)(UINT, WPARAM, LPARAM)>
+UniqueWindow CreateForwardingWindow(T& self, WNDCLASSEXW windowClass,
+                                    const WindowPlacement& placement) {
+    windowClass.lpfnWndProc = &ForwardingWindowProc<T, Handle, OnMessage>;
+    try {
+        return CreateRegisteredWindow(windowClass, placement, &self);
+    } catch (...) {
+        self.*Handle = nullptr;
+        throw;
+    }
 }
 
 }  // namespace win32util

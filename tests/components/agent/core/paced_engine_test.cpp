@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "agent/core/manual_scheduler.h"
 #include "agent/core/speech_tags.h"
 #include "agent/core/words.h"
+#include "test_support/manual_scheduler.h"
 
 namespace agent::core {
 namespace {
@@ -47,7 +47,7 @@ protected:
         clock.AdvanceBy(10 * 60'000);
     }
 
-    ManualScheduler clock;
+    vocalinka::test::ManualScheduler clock;
     PacedEngine engine{clock};
     std::vector<Event> events;
     std::function<void()> afterEvent;  // may stop or restart the engine

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "agent/core/manual_scheduler.h"
+#include "test_support/manual_scheduler.h"
 
 namespace agent::core {
 namespace {
@@ -72,7 +72,7 @@ protected:
         return character.log;
     }
 
-    ManualScheduler clock;
+    vocalinka::test::ManualScheduler clock;
     Character character;
     RequestQueue queue{clock, character, character};
 };

@@ -3,7 +3,6 @@
 #include "agent/intl/language_texts.h"
 
 #include <gtest/gtest.h>
-#include <test_support/temporary_folder.h>
 #include <windows.h>
 
 #include <filesystem>
@@ -12,6 +11,8 @@
 #include <string>
 #include <tuple>
 #include <utility>
+
+#include "test_support/temporary_folder.h"
 
 namespace agent::intl {
 namespace {

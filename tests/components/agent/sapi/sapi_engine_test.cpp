@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "agent/core/manual_scheduler.h"
 #include "agent/core/speech_tags.h"
+#include "test_support/manual_scheduler.h"
 
 namespace agent::sapi {
 namespace {
@@ -104,7 +104,7 @@ protected:
         PumpMessages();
     }
 
-    core::ManualScheduler scheduler;
+    vocalinka::test::ManualScheduler scheduler;
     FakeVoice* voice = nullptr;  // made at the first Speak
     SapiEngine engine{scheduler, [this] {
                           auto made = std::make_unique<FakeVoice>();

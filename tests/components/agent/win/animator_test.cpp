@@ -1,10 +1,11 @@
 #include "portable/animator.h"
 
-#include <agent/core/manual_scheduler.h>
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <vector>
+
+#include "test_support/manual_scheduler.h"
 
 namespace agent::win {
 namespace {
@@ -29,7 +30,7 @@ protected:
                                   {{2, 500}, {3, 80}, {4, 80}},
                                   {{5, 100}, {6, 100}},
                                   {{7, 200}, {8, 200}}};
-    core::ManualScheduler clock;
+    vocalinka::test::ManualScheduler clock;
     Frames shown;
     int done = 0;
     Animator animator{animations, clock, *this, 12345};

@@ -1,10 +1,6 @@
 // Runs a real Control on the test's thread: a small character written by the format library
 // into a temporary folder, the paced engine, a clock twenty times faster, and a bounded pump.
-#include <agent/agent.h>
-#include <agent/agent_testing.h>
-#include <agent/format/character_file.h>
 #include <gtest/gtest.h>
-#include <test_support/temporary_folder.h>
 #include <windows.h>
 
 #include <cstdint>
@@ -16,6 +12,11 @@
 #include <utility>
 #include <vector>
 
+#include "agent/agent.h"
+#include "agent/agent_testing.h"
+#include "agent/format/character_file.h"
+#include "agent/window_ids.h"
+#include "test_support/temporary_folder.h"
 #include "win32util/handles.h"
 #include "win32util/text.h"
 
@@ -87,12 +88,12 @@ protected:
     }
     // The character window, titled with the id, and the balloon window it owns; null if none.
     static HWND CharacterWindow(const std::wstring& id = L"Test") {
-        return FindWindowExW(nullptr, nullptr, agent::testing::kCharacterWindowClass, id.c_str());
+        return FindWindowExW(nullptr, nullptr, agent::win::kCharacterWindowClass, id.c_str());
     }
     static HWND BalloonWindow() {
         HWND balloon = nullptr;
         do {
-            balloon = FindWindowExW(nullptr, balloon, agent::testing::kBalloonWindowClass, nullptr);
+            balloon = FindWindowExW(nullptr, balloon, agent::win::kBalloonWindowClass, nullptr);
         } while (balloon && GetWindow(balloon, GW_OWNER) != CharacterWindow());
         return balloon;
     }
@@ -202,8 +203,8 @@ TEST_F(AgentFixture, EverySpeakEndsInOneBalloonHideWhateverEndsIt) {
     character.Speak(kLongText);
     character.Speak(L"Waiting in line.");
     const HWND balloon = BalloonWindow();
-    ASSERT_TRUE(PumpUntil(
-        [&] { return SendMessageW(balloon, agent::testing::kBalloonGetWord, 0, 0) > 1; }));
+    ASSERT_TRUE(
+        PumpUntil([&] { return SendMessageW(balloon, agent::win::kBalloonGetWord, 0, 0) > 1; }));
     ASSERT_EQ(events.log, Log(2, L"BalloonHide Test"));
     character.Stop();
     EXPECT_EQ(events.log.size(), 2u);
@@ -214,7 +215,7 @@ TEST_F(AgentFixture, EverySpeakEndsInOneBalloonHideWhateverEndsIt) {
     character.Speak(kLongText);
     character.Speak(L"Never read.");
     ASSERT_TRUE(PumpUntilVisible(balloon));
-    SendMessageW(CharacterWindow(), WM_COMMAND, agent::testing::kHideCommand, 0);
+    SendMessageW(CharacterWindow(), WM_COMMAND, agent::win::kHideCommand, 0);
     EXPECT_FALSE(IsWindowVisible(CharacterWindow()));
     EXPECT_FALSE(IsWindowVisible(balloon));
     ASSERT_TRUE(PumpUntilEvents(7));
@@ -225,9 +226,9 @@ TEST_F(AgentFixture, EverySpeakEndsInOneBalloonHideWhateverEndsIt) {
 
 std::wstring MenuText(HWND characterWindow) {
     const win32util::UniqueMenu menu(reinterpret_cast<HMENU>(
-        SendMessageW(characterWindow, agent::testing::kCharacterGetMenu, 0, 0)));
+        SendMessageW(characterWindow, agent::win::kCharacterGetMenu, 0, 0)));
     wchar_t text[64] = {};
-    GetMenuStringW(menu.get(), agent::testing::kHideCommand, text, 64, MF_BYCOMMAND);
+    GetMenuStringW(menu.get(), agent::win::kHideCommand, text, 64, MF_BYCOMMAND);
     return text;
 }
 
@@ -321,11 +322,11 @@ TEST_F(AgentFixture, LongTextTurnsItsPagesToTheEnd) {
     LRESULT pageBegin = 0, pageEnd = 0;
     int pageTurns = 0;
     const auto follow = [&] {
-        if (const LRESULT begin = ask(agent::testing::kBalloonGetPageBegin); begin != 0) {
+        if (const LRESULT begin = ask(agent::win::kBalloonGetPageBegin); begin != 0) {
             EXPECT_GE(begin, pageBegin);
             pageTurns += begin != pageBegin;
             pageBegin = begin;
-            pageEnd = ask(agent::testing::kBalloonGetPageEnd);
+            pageEnd = ask(agent::win::kBalloonGetPageEnd);
         }
         return !events.log.empty();
     };

@@ -60,7 +60,8 @@ public:
 class CharacterCollection {
 public:
     virtual ~CharacterCollection() = default;
-    // Throws Error naming the file and the reason when it is missing, unreadable or malformed.
+    // Throws Error naming the file and the reason when it is missing, unreadable or malformed,
+    // and Error naming the window when the character's windows cannot be created.
     virtual void Load(const std::wstring& characterId, const std::wstring& path) = 0;
     // Throws Error when no character is loaded under that id.
     virtual Character& Item(const std::wstring& characterId) = 0;
@@ -70,7 +71,7 @@ public:
 class Control {
 public:
     // anchor: the program's window; a character first appears at the right of the work area
-    // below it. May be null.
+    // below it. May be null. Throws Error when its hidden window cannot be created.
     static std::unique_ptr<Control> Create(Events& events, HWND anchor);
     virtual ~Control() = default;
     virtual CharacterCollection& Characters() = 0;

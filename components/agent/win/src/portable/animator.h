@@ -3,12 +3,12 @@
 // when; the window only draws what it is told.
 #pragma once
 
-#include <agent/core/speech_engine.h>
-
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
+
+#include "agent/core/speech_engine.h"
 
 namespace agent::win {
 

@@ -2,9 +2,9 @@
 // kept apart from Win32 so that every edge case is tested natively.
 #pragma once
 
-#include <agent/core/geometry.h>
-
 #include <optional>
+
+#include "agent/core/geometry.h"
 
 namespace agent::win {
 

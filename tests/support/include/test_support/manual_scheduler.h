@@ -1,4 +1,4 @@
-// A scheduler on a virtual clock, for tests: time moves only when told to.
+// A scheduler on a virtual clock for the Agent component's tests: time moves only when told to.
 #pragma once
 
 #include <cstddef>
@@ -8,9 +8,9 @@
 
 #include "agent/core/speech_engine.h"
 
-namespace agent::core {
+namespace vocalinka::test {
 
-class ManualScheduler final : public Scheduler {
+class ManualScheduler final : public agent::core::Scheduler {
 public:
     // A negative delay counts as zero. Tokens are never 0.
     Token RunAfter(int delayMs, std::function<void()> callback) override;
@@ -33,4 +33,4 @@ private:
     Token lastToken_ = 0;
 };
 
-}  // namespace agent::core
+}  // namespace vocalinka::test

@@ -1,10 +1,11 @@
-#include "agent/core/manual_scheduler.h"
+#include "test_support/manual_scheduler.h"
 
 #include <algorithm>
 
-namespace agent::core {
+namespace vocalinka::test {
 
-Scheduler::Token ManualScheduler::RunAfter(int delayMs, std::function<void()> callback) {
+agent::core::Scheduler::Token ManualScheduler::RunAfter(int delayMs,
+                                                        std::function<void()> callback) {
     const Token token = ++lastToken_;
     const long long due = now_ + std::max(delayMs, 0);
     queue_.emplace(Key{due, token}, std::move(callback));
@@ -33,4 +34,4 @@ void ManualScheduler::AdvanceBy(long long ms) {
     now_ = target;
 }
 
-}  // namespace agent::core
+}  // namespace vocalinka::test
