@@ -159,17 +159,7 @@ TEST_F(DirectReading, AHungEditLeavesTheProgramAnsweringAndIdle) {
     ASSERT_TRUE(hung.Ready() && hung.Activate());
     Click();
     ASSERT_TRUE(hung.WaitForLogLine("gettext"));
-    int unanswered = 0;
-    const bool idle = PumpUntil(
-        [&] {
-            DWORD_PTR result = 0;
-            if (!SendMessageTimeoutW(program_.MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500,
-                                     &result)) {
-                ++unanswered;
-            }
-            return Idle();
-        },
-        10s);
+    const auto [idle, unanswered] = WaitWhileAnswering([&] { return Idle(); }, 500ms, 10s);
     EXPECT_TRUE(idle);
     EXPECT_EQ(unanswered, 0) << "the window did not answer for half a second";
     EXPECT_FALSE(WaitForCount("request", "Speak", speaks_ + 1, 1s));

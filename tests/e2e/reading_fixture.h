@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 
 #include "clipboard_text.h"
@@ -51,6 +52,28 @@ protected:
     }
     void Click() const {
         PressMouse(CentreOf(command1_), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    }
+    // Pumps until `done` holds, asking the program's window all along whether it answers
+    // within `answerTime`; whether `done` came in time, and how often the window did not answer.
+    struct Answered {
+        bool done;
+        int unanswered;
+    };
+    Answered WaitWhileAnswering(const std::function<bool()>& done,
+                                std::chrono::milliseconds answerTime,
+                                std::chrono::milliseconds timeout) const {
+        int unanswered = 0;
+        const bool came = PumpUntil(
+            [&] {
+                DWORD_PTR result = 0;
+                if (!SendMessageTimeoutW(program_.MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                                         static_cast<UINT>(answerTime.count()), &result)) {
+                    ++unanswered;
+                }
+                return done();
+            },
+            timeout);
+        return {came, unanswered};
     }
     // Waits for the greeting to end, so that a reading starts from the idle picture.
     void WaitForGreetingToEnd() const {

@@ -147,17 +147,8 @@ TEST_F(SafeReading, AHugeSelectionKeepsTheWindowAnsweringAndStopsAtOnce) {
     ASSERT_TRUE(huge.Ready() && huge.Activate());
     Click();
     ASSERT_TRUE(huge.WaitForLogLine("copied"));
-    int unanswered = 0;
-    const bool spoken = PumpUntil(
-        [&] {
-            DWORD_PTR result = 0;
-            if (!SendMessageTimeoutW(program_.MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000,
-                                     &result)) {
-                ++unanswered;
-            }
-            return Count("request", "Speak") > speaks_;
-        },
-        60s);
+    const auto [spoken, unanswered] =
+        WaitWhileAnswering([&] { return Count("request", "Speak") > speaks_; }, 2s, 60s);
     ASSERT_TRUE(spoken);
     EXPECT_EQ(unanswered, 0) << "the window did not answer for 2 s";
     EXPECT_EQ(
