@@ -17,16 +17,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The speed and pitch of the default profile, as the character is asked to use them.
-constexpr wchar_t kDefaultTags[] = L"\\Spd=127\\\\Pit=127\\";
-
 class DirectReading : public ReadingE2E {
 protected:
     void SetUp() override {
-        StartProgram();
-        WaitForGreetingToEnd();
-        speaks_ = Count("request", "Speak");
-        ASSERT_TRUE(KeepOwnClipboard());
+        ASSERT_NO_FATAL_FAILURE(StartReadyToRead());
         sequence_ = GetClipboardSequenceNumber();
     }
     // Reads with a click and expects `text`, with nothing done to the clipboard; the reading is
@@ -47,7 +41,6 @@ protected:
         EXPECT_EQ(test_clipboard::ClipboardText(), kOwnClipboard);
     }
     virtual void PressShortcutOrClick() { Click(); }
-    std::size_t speaks_ = 0;
     DWORD sequence_ = 0;
 };
 

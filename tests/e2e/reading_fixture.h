@@ -19,6 +19,8 @@ namespace e2e {
 class ReadingE2E : public testing::Test {
 protected:
     static constexpr wchar_t kOwnClipboard[] = L"the user's own clipboard";
+    // The speed and pitch of the default profile, as the character is asked to use them.
+    static constexpr wchar_t kDefaultTags[] = L"\\Spd=127\\\\Pit=127\\";
     void StartProgram(const std::string& profile = {}) {
         if (!profile.empty()) program_.WriteProfile(profile);
         ASSERT_TRUE(program_.Start());
@@ -80,12 +82,21 @@ protected:
         ASSERT_TRUE(WaitForCount("event", "BalloonHide", 1, std::chrono::seconds{30}));
         ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
     }
+    // The program on the default profile, greeted and idle, with the user's own clipboard;
+    // `speaks_` counts what it has been asked to say so far.
+    void StartReadyToRead() {
+        ASSERT_NO_FATAL_FAILURE(StartProgram());
+        ASSERT_NO_FATAL_FAILURE(WaitForGreetingToEnd());
+        speaks_ = Count("request", "Speak");
+        ASSERT_TRUE(KeepOwnClipboard());
+    }
 
     Trace trace_;  // before the program, which reads the setting when it starts
     ProgramUnderTest program_;
     HWND command1_ = nullptr;
     HWND image1_ = nullptr;
     HWND image2_ = nullptr;
+    std::size_t speaks_ = 0;
 };
 
 // The tests that read from notepad have one of their own.

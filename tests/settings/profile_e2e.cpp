@@ -15,6 +15,7 @@
 #include "settings/profile.h"
 #include "test_support/test_files.h"
 #include "ui/win32_util.h"
+#include "win32util/handles.h"
 
 namespace {
 
@@ -64,8 +65,7 @@ TEST(KillDuringSave, LeavesTheOldOrTheNewProfileWhole) {
     const std::string second = FileOf(vocalinka::test::kSavedSecond);
     vocalinka::test::SetFileBytes(path, first);
     const std::wstring eventName = L"vocalinka-kill-" + std::to_wstring(GetCurrentProcessId());
-    const vocalinka::win32util::UniqueHandle saving(
-        CreateEventW(nullptr, FALSE, FALSE, eventName.c_str()));
+    const win32util::UniqueHandle saving(CreateEventW(nullptr, FALSE, FALSE, eventName.c_str()));
     const std::wstring commandLine = L"\"" + vocalinka::test::HelperProgram(L"profile_saver.exe") +
                                      L"\" \"" + path + L"\" " + eventName;
     std::mt19937 random(1206);

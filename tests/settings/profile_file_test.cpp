@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -17,16 +19,10 @@ class ProfileFile : public testing::Test {
 protected:
     std::string Bytes() const { return test::FileBytes(path_); }
     void SetBytes(const std::string& bytes) const { test::SetFileBytes(path_, bytes); }
-    int FilesInFolder() const {
-        int count = 0;
-        WIN32_FIND_DATAW found;
-        HANDLE find = FindFirstFileW((folder_.Path() + L"\\*").c_str(), &found);
-        if (find == INVALID_HANDLE_VALUE) return 0;
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
-        return count;
+    // The folder holds files only.
+    auto FilesInFolder() const {
+        using std::filesystem::directory_iterator;
+        return std::distance(directory_iterator(folder_.Path()), directory_iterator{});
     }
     ProfileSettings Load() const {
         ProfileSettings settings;
