@@ -43,15 +43,38 @@ bool SpinUntil(Done done, std::chrono::milliseconds bound) {
     return true;
 }
 
-void SendCtrlC() {
-    INPUT inputs[4] = {};
-    const WORD keys[4] = {VK_CONTROL, 'C', 'C', VK_CONTROL};
-    for (int i = 0; i < 4; ++i) {
-        inputs[i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = keys[i];
-        inputs[i].ki.dwFlags = (i >= 2) ? KEYEVENTF_KEYUP : 0;
+// Brings the window to the front and waits until it is there.
+void BringForward(HWND window) {
+    SetForegroundWindow(window);
+    PumpUntil([&] { return GetForegroundWindow() == window; }, 2s);
+}
+
+// Times from the trigger (the time it gives) until `count` grows, with `window` in front.
+template <class Trigger, class Count>
+void TimeUntilMore(HWND window, const Trigger& trigger, const Count& count,
+                   std::vector<double>& into) {
+    BringForward(window);
+    const auto before = count();
+    const auto start = trigger();
+    if (SpinUntil([&] { return count() > before; }, 3000ms)) {
+        into.push_back(Ms(Clock::now() - start));
     }
-    SendInput(4, inputs, sizeof(INPUT));
+}
+
+// A click counts from the press, once the pointer is over the window; a shortcut from before
+// its keys go in.
+auto ClickOn(HWND window) {
+    return [window] {
+        e2e::PressMouse(e2e::CentreOf(window), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+        return Clock::now();
+    };
+}
+auto PressCtrlAlt(WORD key) {
+    return [key] {
+        const auto start = Clock::now();
+        e2e::PressShortcut({VK_CONTROL, VK_MENU}, key);
+        return start;
+    };
 }
 
 // A window of this program that counts the clicks and shortcut presses it gets: what the
@@ -88,33 +111,18 @@ int main() {
         std::puts("reading: the stand-in window did not start");
         return 1;
     }
-    // From the trigger (the time it gives) until the Speak request, the reading stopped again
-    // afterwards.
-    const auto measure = [&](HWND target, const auto& trigger, const auto& stop,
-                             std::vector<double>& into) {
-        SetForegroundWindow(target);
-        PumpUntil([&] { return GetForegroundWindow() == target; }, 2s);
+    // From the trigger until the Speak request; the same trigger stops the reading again.
+    const auto measure = [&](HWND target, const auto& trigger, std::vector<double>& into) {
         const std::size_t speaks = trace.Find("request", "Speak").size();
         const std::size_t stops = trace.Find("request", "Stop").size();
-        const auto start = trigger();
-        if (SpinUntil([&] { return trace.Find("request", "Speak").size() > speaks; }, 3000ms)) {
-            into.push_back(Ms(Clock::now() - start));
-        }
-        stop();
+        TimeUntilMore(
+            target, trigger, [&] { return trace.Find("request", "Speak").size(); }, into);
+        trigger();
         PumpUntil([&] { return trace.Find("request", "Stop").size() > stops; }, 3s);
         PumpUntil([&] { return trace.Find("event", "BalloonHide").size() > speaks; }, 3s);
     };
-    // The click counts from the press, once the pointer is over the button; the shortcut from
-    // before its keys go in.
-    const auto clickButton = [&] {
-        e2e::PressMouse(e2e::CentreOf(command1), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
-        return Clock::now();
-    };
-    const auto pressShortcut = [] {
-        const auto start = Clock::now();
-        e2e::PressShortcut({VK_CONTROL, VK_MENU}, VK_F9);
-        return start;
-    };
+    const auto clickButton = ClickOn(command1);
+    const auto pressShortcut = PressCtrlAlt(VK_F9);
 
     WNDCLASSEXW wc{sizeof(wc)};
     wc.lpfnWndProc = CountingProc;
@@ -127,39 +135,24 @@ int main() {
                         880, 160, 80, nullptr, nullptr, wc.hInstance, nullptr);
     constexpr int kHotkeyId = 1;
     RegisterHotKey(delivery, kHotkeyId, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT, VK_F10);
-    // Delivered to that window, from the same start as the reading's.
+    // Delivered to that window, from the same start as the reading's, with notepad in front.
     const auto deliver = [&](const auto& trigger, std::vector<double>& into) {
-        SetForegroundWindow(notepad);
-        PumpUntil([&] { return GetForegroundWindow() == notepad; }, 2s);
-        const int delivered = g_delivered;
-        const auto start = trigger();
-        if (SpinUntil([&] { return g_delivered > delivered; }, 3000ms)) {
-            into.push_back(Ms(Clock::now() - start));
-        }
-    };
-    const auto clickDelivery = [&] {
-        e2e::PressMouse(e2e::CentreOf(delivery), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
-        return Clock::now();
-    };
-    const auto pressDelivery = [] {
-        const auto start = Clock::now();
-        e2e::PressShortcut({VK_CONTROL, VK_MENU}, VK_F10);
-        return start;
+        TimeUntilMore(
+            notepad, trigger, [] { return g_delivered; }, into);
     };
 
     constexpr int kRuns = 9;
     std::vector<double> copyMs, clickMs, pressMs, copyClickMs, clickDeliveryMs, pressDeliveryMs;
     for (int run = 0; run < kRuns; ++run) {
         // Notepad's own copy.
-        SetForegroundWindow(notepad);
-        PumpUntil([&] { return GetForegroundWindow() == notepad; }, 2s);
+        BringForward(notepad);
         if (OpenClipboard(nullptr)) {
             EmptyClipboard();
             CloseClipboard();
         }
         const DWORD before = GetClipboardSequenceNumber();
         const auto start = Clock::now();
-        SendCtrlC();
+        e2e::PressShortcut({VK_CONTROL}, 'C');
         if (SpinUntil(
                 [&] {
                     return GetClipboardSequenceNumber() != before &&
@@ -168,11 +161,11 @@ int main() {
                 2000ms)) {
             copyMs.push_back(Ms(Clock::now() - start));
         }
-        measure(notepad, clickButton, clickButton, clickMs);
-        measure(notepad, pressShortcut, pressShortcut, pressMs);
-        measure(copyOnly.Window(), clickButton, clickButton, copyClickMs);
-        deliver(clickDelivery, clickDeliveryMs);
-        deliver(pressDelivery, pressDeliveryMs);
+        measure(notepad, clickButton, clickMs);
+        measure(notepad, pressShortcut, pressMs);
+        measure(copyOnly.Window(), clickButton, copyClickMs);
+        deliver(ClickOn(delivery), clickDeliveryMs);
+        deliver(PressCtrlAlt(VK_F10), pressDeliveryMs);
     }
     UnregisterHotKey(delivery, kHotkeyId);
     DestroyWindow(delivery);

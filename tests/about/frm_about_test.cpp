@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <filesystem>
 #include <optional>
 #include <string>
 
 #include "about/sys_info.h"
 #include "dialog_test_support.h"
 #include "resources/dialogs_resource.h"
+#include "test_support/test_files.h"
 #include "ui/app_title.h"
 
 namespace vocalinka {
@@ -22,10 +22,13 @@ using namespace std::chrono_literals;
 // Stands in for the tool: a program without version information that leaves
 // "<its path>.ran" behind when it runs.
 std::wstring MarkerProgram() {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const auto tests = std::filesystem::path(self).parent_path().parent_path();
-    return (tests / L"helpers" / L"marker_program.exe").wstring();
+    return test::HelperProgram(L"marker_program.exe");
+}
+
+// "major.minor" of the project's version, as the description names it.
+std::wstring ShortProjectVersion() {
+    const std::wstring version = L"" VOCALINKA_PROJECT_VERSION;
+    return version.substr(0, version.rfind(L'.'));
 }
 
 class AboutBox : public testing::Test {
@@ -52,9 +55,11 @@ TEST_F(AboutBox, FillsItsCaptionsAtEveryOpening) {
         EXPECT_NE(SendMessageW(Item(IDC_PICICON), STM_GETICON, 0, 0), 0);
         EXPECT_EQ(WindowText(Item(IDC_LBLTITLE)), kApplicationTitle);
         EXPECT_EQ(WindowText(Item(IDC_LBLDISCLAIMER)), L"\r\n\r\n\r\n\r\n\r\n");  // six empty lines
-        // It names the product and version 1.0 and ends reserving all rights.
+        // It names the product and its short version and ends reserving all rights.
         const std::wstring description = WindowText(Item(IDC_LBLDESCRIPTION));
-        EXPECT_TRUE(description.starts_with(L"Vocalinka 'Parlemot' 1.0")) << description;
+        EXPECT_TRUE(description.starts_with(std::wstring(kApplicationTitle) + L" " +
+                                            ShortProjectVersion() + L","))
+            << description;
         EXPECT_TRUE(description.ends_with(L"\r\nAll rights reserved.")) << description;
         test::PostClick(about_.Handle(), IDOK);
         ASSERT_TRUE(Loop([this] { return about_.Handle() == nullptr; }));
@@ -97,8 +102,8 @@ TEST_F(AboutBox, GoesAwayWithItsObject) {
     EXPECT_FALSE(IsWindow(box));
 }
 
-TEST(VersionText, ReadsTheVersionResourceOfAModule) {
-    EXPECT_EQ(VersionText(GetModuleHandleW(nullptr)), L"Version 1.0.0");
+// A module's version is read in installer/version_test.cpp, against the project's version.
+TEST(VersionText, IsEmptyForAModuleWithoutVersion) {
     const win32util::UniqueModule module(
         LoadLibraryExW(MarkerProgram().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_NE(module, nullptr);

@@ -4,13 +4,13 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "program_under_test.h"
 #include "resources/dialogs_resource.h"
+#include "test_support/test_files.h"
 #include "ui/win32_util.h"
 
 namespace e2e {
@@ -142,10 +142,8 @@ TEST_F(DialogsE2E, TheChoosersOfferWhatIsInstalledAndOkStoresTheChoice) {
 }
 
 bool CopyMarkerProgram(const std::wstring& to) {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const auto tests = std::filesystem::path(self).parent_path().parent_path();
-    return CopyFileW((tests / L"helpers" / L"marker_program.exe").c_str(), to.c_str(), FALSE);
+    return CopyFileW(vocalinka::test::HelperProgram(L"marker_program.exe").c_str(), to.c_str(),
+                     FALSE);
 }
 
 bool FileAppears(const std::wstring& path) {

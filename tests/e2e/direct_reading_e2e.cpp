@@ -17,16 +17,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The speed and pitch of the default profile, as the character is asked to use them.
-constexpr wchar_t kDefaultTags[] = L"\\Spd=127\\\\Pit=127\\";
-
 class DirectReading : public ReadingE2E {
 protected:
     void SetUp() override {
-        StartProgram();
-        WaitForGreetingToEnd();
-        speaks_ = Count("request", "Speak");
-        ASSERT_TRUE(KeepOwnClipboard());
+        ASSERT_NO_FATAL_FAILURE(StartReadyToRead());
         sequence_ = GetClipboardSequenceNumber();
     }
     // Reads with a click and expects `text`, with nothing done to the clipboard; the reading is
@@ -47,7 +41,6 @@ protected:
         EXPECT_EQ(test_clipboard::ClipboardText(), kOwnClipboard);
     }
     virtual void PressShortcutOrClick() { Click(); }
-    std::size_t speaks_ = 0;
     DWORD sequence_ = 0;
 };
 
@@ -159,17 +152,7 @@ TEST_F(DirectReading, AHungEditLeavesTheProgramAnsweringAndIdle) {
     ASSERT_TRUE(hung.Ready() && hung.Activate());
     Click();
     ASSERT_TRUE(hung.WaitForLogLine("gettext"));
-    int unanswered = 0;
-    const bool idle = PumpUntil(
-        [&] {
-            DWORD_PTR result = 0;
-            if (!SendMessageTimeoutW(program_.MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500,
-                                     &result)) {
-                ++unanswered;
-            }
-            return Idle();
-        },
-        10s);
+    const auto [idle, unanswered] = WaitWhileAnswering([&] { return Idle(); }, 500ms, 10s);
     EXPECT_TRUE(idle);
     EXPECT_EQ(unanswered, 0) << "the window did not answer for half a second";
     EXPECT_FALSE(WaitForCount("request", "Speak", speaks_ + 1, 1s));

@@ -21,6 +21,14 @@ protected:
         ASSERT_NE(command1_, nullptr);
     }
     HWND PopupMenu() const { return program_.FindWindowOfClass(L"#32768"); }
+    // One right press on the button opens the menu, and Escape closes it.
+    void ExpectFirstRightPressOpensTheMenu() const {
+        PressMouse(CentreOf(command1_), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+        EXPECT_TRUE(PumpUntil([&] { return PopupMenu() != nullptr; }, 3s))
+            << "the first right press did not open the menu";
+        PressKey(VK_ESCAPE);
+        EXPECT_TRUE(PumpUntil([&] { return PopupMenu() == nullptr; }, 3s));
+    }
     ProgramUnderTest program_;
     HWND command1_ = nullptr;
 };
@@ -97,11 +105,7 @@ TEST_F(MainWindowE2E, MenuOpensOnTheFirstRightPressWhileAnotherWindowIsInFront) 
     MoveWindow(other.Main(), 100, 300, 400, 300, TRUE);
     ASSERT_TRUE(other.Activate());
 
-    PressMouse(CentreOf(command1_), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-    EXPECT_TRUE(PumpUntil([&] { return PopupMenu() != nullptr; }, 3s))
-        << "the first right press did not open the menu";
-    PressKey(VK_ESCAPE);
-    EXPECT_TRUE(PumpUntil([&] { return PopupMenu() == nullptr; }, 3s));
+    ExpectFirstRightPressOpensTheMenu();
 }
 
 // The window in front is the program's own About box, which the main window owns.
@@ -111,11 +115,7 @@ TEST_F(MainWindowE2E, MenuOpensOnTheFirstRightPressWhileTheAboutBoxIsInFront) {
     ASSERT_NE(about, nullptr);
     ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == about; }));
 
-    PressMouse(CentreOf(command1_), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-    EXPECT_TRUE(PumpUntil([&] { return PopupMenu() != nullptr; }, 3s))
-        << "the first right press did not open the menu";
-    PressKey(VK_ESCAPE);
-    EXPECT_TRUE(PumpUntil([&] { return PopupMenu() == nullptr; }, 3s));
+    ExpectFirstRightPressOpensTheMenu();
     EXPECT_TRUE(IsWindowVisible(about));
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 
 #include "clipboard_text.h"
@@ -18,6 +19,8 @@ namespace e2e {
 class ReadingE2E : public testing::Test {
 protected:
     static constexpr wchar_t kOwnClipboard[] = L"the user's own clipboard";
+    // The speed and pitch of the default profile, as the character is asked to use them.
+    static constexpr wchar_t kDefaultTags[] = L"\\Spd=127\\\\Pit=127\\";
     void StartProgram(const std::string& profile = {}) {
         if (!profile.empty()) program_.WriteProfile(profile);
         ASSERT_TRUE(program_.Start());
@@ -52,10 +55,40 @@ protected:
     void Click() const {
         PressMouse(CentreOf(command1_), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
     }
+    // Pumps until `done` holds, asking the program's window all along whether it answers
+    // within `answerTime`; whether `done` came in time, and how often the window did not answer.
+    struct Answered {
+        bool done;
+        int unanswered;
+    };
+    Answered WaitWhileAnswering(const std::function<bool()>& done,
+                                std::chrono::milliseconds answerTime,
+                                std::chrono::milliseconds timeout) const {
+        int unanswered = 0;
+        const bool came = PumpUntil(
+            [&] {
+                DWORD_PTR result = 0;
+                if (!SendMessageTimeoutW(program_.MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                                         static_cast<UINT>(answerTime.count()), &result)) {
+                    ++unanswered;
+                }
+                return done();
+            },
+            timeout);
+        return {came, unanswered};
+    }
     // Waits for the greeting to end, so that a reading starts from the idle picture.
     void WaitForGreetingToEnd() const {
         ASSERT_TRUE(WaitForCount("event", "BalloonHide", 1, std::chrono::seconds{30}));
         ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
+    }
+    // The program on the default profile, greeted and idle, with the user's own clipboard;
+    // `speaks_` counts what it has been asked to say so far.
+    void StartReadyToRead() {
+        ASSERT_NO_FATAL_FAILURE(StartProgram());
+        ASSERT_NO_FATAL_FAILURE(WaitForGreetingToEnd());
+        speaks_ = Count("request", "Speak");
+        ASSERT_TRUE(KeepOwnClipboard());
     }
 
     Trace trace_;  // before the program, which reads the setting when it starts
@@ -63,6 +96,7 @@ protected:
     HWND command1_ = nullptr;
     HWND image1_ = nullptr;
     HWND image2_ = nullptr;
+    std::size_t speaks_ = 0;
 };
 
 // The tests that read from notepad have one of their own.

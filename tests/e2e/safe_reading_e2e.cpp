@@ -18,8 +18,6 @@ using namespace std::chrono_literals;
 
 // Generic codes, as a window's key messages carry them.
 constexpr int kShift = VK_SHIFT, kCtrl = VK_CONTROL, kAlt = VK_MENU;
-// The speed and pitch of the default profile, as the character is asked to use them.
-constexpr wchar_t kDefaultTags[] = L"\\Spd=127\\\\Pit=127\\";
 
 struct CopyCase {
     const wchar_t* mode;
@@ -30,14 +28,8 @@ struct CopyCase {
 
 class SafeReading : public ReadingE2E {
 protected:
-    void SetUp() override {
-        StartProgram();
-        WaitForGreetingToEnd();
-        speaks_ = Count("request", "Speak");
-        ASSERT_TRUE(KeepOwnClipboard());
-    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(StartReadyToRead()); }
     void ExpectExactCopyKeys(const CopyCase& c);
-    std::size_t speaks_ = 0;
 };
 
 // A window that copies 1.5 s after Ctrl+C, when the program has given up on it (after 1 s), or
@@ -147,17 +139,8 @@ TEST_F(SafeReading, AHugeSelectionKeepsTheWindowAnsweringAndStopsAtOnce) {
     ASSERT_TRUE(huge.Ready() && huge.Activate());
     Click();
     ASSERT_TRUE(huge.WaitForLogLine("copied"));
-    int unanswered = 0;
-    const bool spoken = PumpUntil(
-        [&] {
-            DWORD_PTR result = 0;
-            if (!SendMessageTimeoutW(program_.MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000,
-                                     &result)) {
-                ++unanswered;
-            }
-            return Count("request", "Speak") > speaks_;
-        },
-        60s);
+    const auto [spoken, unanswered] =
+        WaitWhileAnswering([&] { return Count("request", "Speak") > speaks_; }, 2s, 60s);
     ASSERT_TRUE(spoken);
     EXPECT_EQ(unanswered, 0) << "the window did not answer for 2 s";
     EXPECT_EQ(

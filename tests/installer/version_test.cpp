@@ -11,6 +11,7 @@
 #include "about/frm_about.h"
 #include "dialog_test_support.h"
 #include "resources/dialogs_resource.h"
+#include "test_support/test_files.h"
 #include "ui/dialog_window.h"
 #include "win32util/handles.h"
 
@@ -21,12 +22,7 @@ using namespace std::chrono_literals;
 
 const std::wstring kVersion = L"" VOCALINKA_PROJECT_VERSION;
 
-// The build folder: this program runs from <build>\tests\win32.
-std::filesystem::path BuildFolder() {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    return std::filesystem::path(self).parent_path().parent_path().parent_path();
-}
+using test::BuildFolder;
 
 std::wstring Quad(DWORD high, DWORD low) {
     return std::to_wstring(HIWORD(high)) + L"." + std::to_wstring(LOWORD(high)) + L"." +

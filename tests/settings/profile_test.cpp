@@ -25,11 +25,6 @@ TEST(ProfileFileText, DefaultsMakeTheSixtyByteRecord) {
     EXPECT_EQ(record.size(), 60u);
 }
 
-TEST(ProfileFileText, WrittenRecordReadsBackAsTheProfileTextExactly) {
-    const std::string text = ProfileText(Settings("Mr, Merlin", "French", "50", "400"));
-    EXPECT_EQ(ReadFields(QuotedRecord(text)), text);
-}
-
 TEST(ProfileFileText, SavedSettingsLoadUnchanged) {
     for (const ProfileSettings& saved :
          {ProfileSettings{}, Settings("Old Merlin", "French", "250", "50"),

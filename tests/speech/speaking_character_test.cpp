@@ -171,6 +171,10 @@ TEST_F(CharacterFallback, LanguageAndVoiceChangeTogetherOrNotAtAll) {
         }
         // A setting that names no language changes nothing and greets with nothing.
         EXPECT_EQ(character.Greet("french", L"anna"), L"");
+        // English, always installed, brings its own language and voice.
+        EXPECT_EQ(character.Greet("English", L"anna").rfind(L"Hello anna. ", 0), 0u);
+        EXPECT_EQ(merlin.LanguageID(), 1033);
+        EXPECT_EQ(merlin.TTSModeID(), L"{c77c5160-2867-11d0-847B-444553540000}");
     }
 }
 
