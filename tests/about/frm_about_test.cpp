@@ -13,8 +13,13 @@
 #include "dialog_test_support.h"
 #include "resources/dialogs_resource.h"
 #include "ui/app_title.h"
+#include "win32util/handles.h"
+#include "win32util/window.h"
 
 namespace vocalinka {
+
+using win32util::UniqueWindow;
+using win32util::WindowText;
 namespace {
 
 using namespace std::chrono_literals;

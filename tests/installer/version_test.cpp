@@ -13,8 +13,12 @@
 #include "resources/dialogs_resource.h"
 #include "ui/dialog_window.h"
 #include "win32util/handles.h"
+#include "win32util/window.h"
 
 namespace vocalinka {
+
+using win32util::UniqueWindow;
+using win32util::WindowText;
 namespace {
 
 using namespace std::chrono_literals;

@@ -16,8 +16,16 @@
 #include "resources/dialogs_resource.h"
 #include "settings/frm_character.h"
 #include "settings/slider_values.h"
+#include "win32util/handles.h"
+#include "win32util/text.h"
+#include "win32util/window.h"
 
 namespace vocalinka {
+
+using win32util::UniqueFile;
+using win32util::Utf8ToWide;
+using win32util::WideToUtf8;
+using win32util::WindowText;
 namespace {
 
 using test::Do;

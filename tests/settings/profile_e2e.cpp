@@ -6,7 +6,7 @@
 #include "program_under_test.h"
 #include "resources/dialogs_resource.h"
 #include "settings/profile.h"
-#include "ui/win32_util.h"
+#include "win32util/handles.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ TEST(ProfileE2E, ProfileHeldAtStartKeepsThePersonsSettingsWhenTheSpeechDialogSav
     ProgramUnderTest program;
     program.WriteProfile(FileOf({"Merlin", "French", "90", "80"}));
     {
-        const vocalinka::UniqueFile scanner(CreateFileW(program.ProfilePath().c_str(), GENERIC_READ,
+        const win32util::UniqueFile scanner(CreateFileW(program.ProfilePath().c_str(), GENERIC_READ,
                                                         0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(scanner.Valid());
         ASSERT_TRUE(program.Start());

@@ -8,10 +8,16 @@
 #include "settings/profile.h"
 #include "settings/profile_file_win.h"
 #include "test_support/temporary_folder.h"
-#include "ui/win32_util.h"
+#include "win32util/handles.h"
+#include "win32util/text.h"
 
 namespace vocalinka {
 namespace {
+
+using win32util::UniqueFile;
+using win32util::UniqueFind;
+using win32util::UniqueHandle;
+using win32util::WideToUtf8;
 
 class ProfileFile : public testing::Test {
 protected:
@@ -25,12 +31,11 @@ protected:
     int FilesInFolder() const {
         int count = 0;
         WIN32_FIND_DATAW found;
-        HANDLE find = FindFirstFileW((folder_.Path() + L"\\*").c_str(), &found);
-        if (find == INVALID_HANDLE_VALUE) return 0;
+        const UniqueFind find(FindFirstFileW((folder_.Path() + L"\\*").c_str(), &found));
+        if (!find.Valid()) return 0;
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
+        } while (FindNextFileW(find.Get(), &found));
         return count;
     }
     ProfileSettings Load() const {
@@ -115,7 +120,7 @@ TEST_F(ProfileFile, FailedSaveLeavesThePreviousFileWhole) {
 
 TEST_F(ProfileFile, SaveWaitsForAReaderThatHoldsTheProfileForAMoment) {
     ASSERT_TRUE(WriteTextFile(path_, ProfileText({"Genie", "French", "90", "80"})));
-    const Unique<HANDLE, CloseHandle> held(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const UniqueHandle held(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::thread reader([this, &held] {
         // A scanner or a reader that opens the file without delete sharing, for a moment well
         // within the save's half second of retries.

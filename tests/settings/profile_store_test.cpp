@@ -15,10 +15,12 @@
 #include "kill_during_save.h"
 #include "settings/profile.h"
 #include "settings/profile_file_win.h"
-#include "ui/win32_util.h"
+#include "win32util/handles.h"
 
 namespace vocalinka {
 namespace {
+
+using win32util::UniqueFile;
 
 using win32util::UniqueHandle;
 

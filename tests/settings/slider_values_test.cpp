@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "characters/character_names.h"
 #include "settings/agent_files.h"
 
 namespace vocalinka {
