@@ -85,8 +85,8 @@ private:
     int createdDpi_ = USER_DEFAULT_SCREEN_DPI;
     win32util::UniqueIcon bigIcon_;
     win32util::UniqueIcon smallIcon_;
-    win32util::UniqueFont
-        font_;  // only after a change of DPI; until then the template's font serves
+    // Only after a change of DPI; until then the template's font serves.
+    win32util::UniqueFont font_;
 };
 
 }  // namespace vocalinka
