@@ -62,8 +62,9 @@ std::optional<std::uint32_t> KeyCode(std::string_view name) {
 }
 
 std::string KeyName(std::uint32_t code) {
-    if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9'))
+    if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9')) {
         return std::string(1, static_cast<char>(code));
+    }
     if (code >= kF1 && code <= kF24) return "F" + std::to_string(code - kF1 + 1);
     for (const Named& key : kNamedKeys) {
         if (key.value == code) return std::string(key.name);
@@ -99,8 +100,9 @@ HotkeyParse ParseHotkey(std::string_view text) {
             return Failure("\"" + std::string(part) +
                            "\" is not a modifier (Ctrl, Alt, Shift, Win)");
         }
-        if (hotkey.modifiers & modifier->value)
+        if (hotkey.modifiers & modifier->value) {
             return Failure(std::string(modifier->name) + " is named twice");
+        }
         hotkey.modifiers |= modifier->value;
     }
     const std::string_view key = parts.back();
@@ -108,17 +110,19 @@ HotkeyParse ParseHotkey(std::string_view text) {
     const std::optional<std::uint32_t> code = KeyCode(key);
     if (!code) {
         for (const Named& candidate : kModifiers) {
-            if (win32util::EqualsIgnoringAsciiCase(key, candidate.name))
+            if (win32util::EqualsIgnoringAsciiCase(key, candidate.name)) {
                 return Failure("a key must follow the modifiers");
+            }
         }
         return Failure("\"" + std::string(key) + "\" is not the name of a key");
     }
     hotkey.virtualKey = *code;
     const bool typesNothing = (*code >= kF13 && *code <= kF24) || *code == kPause;
-    if (!(hotkey.modifiers & (kModControl | kModAlt | kModWin)) && !typesNothing)
+    if (!(hotkey.modifiers & (kModControl | kModAlt | kModWin)) && !typesNothing) {
         return Failure(
             "the key needs Ctrl, Alt or Win with it, or it would be taken from every "
             "program");
+    }
     return HotkeyParse{hotkey, {}};
 }
 
