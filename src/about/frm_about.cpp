@@ -10,11 +10,16 @@
 #include "resources/resource.h"
 #include "ui/app_title.h"
 #include "ui/twips.h"
+#include "win32util/handles.h"
+#include "win32util/text.h"
+#include "win32util/window.h"
 
 namespace vocalinka {
 namespace {
 
-using UniqueBrush = Unique<HBRUSH, DeleteObject>;
+using win32util::UniqueBrush;
+using win32util::UniqueIcon;
+using win32util::Utf8ToWide;
 
 constexpr DesignedControl kControls[] = {
     {IDC_PICICON, 150, 105, 540, 540},           // picIcon

@@ -8,6 +8,7 @@
 
 #include "about/sys_info.h"
 #include "ui/dialog_window.h"
+#include "win32util/handles.h"
 
 namespace vocalinka {
 
@@ -36,7 +37,7 @@ private:
     void PaintRule();
 
     SysInfoLocations locations_;
-    UniqueIcon picture_;  // picIcon's icon
+    win32util::UniqueIcon picture_;  // picIcon's icon
 };
 
 }  // namespace vocalinka

@@ -6,10 +6,14 @@
 
 #include "about/registry_value.h"
 #include "ui/app_title.h"
-#include "ui/win32_util.h"
+#include "win32util/handles.h"
+#include "win32util/text.h"
 
 namespace vocalinka {
 namespace {
+
+using win32util::ToU16;
+using win32util::UniqueKey;
 
 using win32util::UniqueHandle;
 

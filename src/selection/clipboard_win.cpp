@@ -212,25 +212,19 @@ ClipboardKeeper::~ClipboardKeeper() {
 HWND ClipboardKeeper::Window() {
     if (window_) return window_.get();
     WNDCLASSEXW wc{};
-    wc.lpfnWndProc = &ClipboardKeeper::Proc;
     wc.lpszClassName = kKeeperClass;
-    if (!win32util::RegisterWindowClass(wc)) return nullptr;
-    window_.reset(CreateWindowExW(0, kKeeperClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr));
-    if (window_) SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    window_ = win32util::CreateForwardingWindow<ClipboardKeeper, &ClipboardKeeper::hwnd_,
+                                                &ClipboardKeeper::OnMessage>(
+        *this, wc, {.parent = HWND_MESSAGE});
     return window_.get();
 }
 
-LRESULT CALLBACK ClipboardKeeper::Proc(HWND hwnd, UINT message, WPARAM wParam,
-                                       LPARAM lParam) noexcept {
-    auto* self = reinterpret_cast<ClipboardKeeper*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self && (message == WM_CLIPBOARDUPDATE || message == WM_TIMER || message == kMsgCheck)) {
-        return win32util::GuardedCall(hwnd, LRESULT{0}, [self] {
-            self->Check();
-            return LRESULT{0};
-        });
+LRESULT ClipboardKeeper::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLIPBOARDUPDATE || message == WM_TIMER || message == kMsgCheck) {
+        Check();
+        return 0;
     }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 void ClipboardKeeper::Keep(ClipboardSnapshot snapshot, DWORD targetProcess, DWORD sequenceBefore,
@@ -242,10 +236,6 @@ void ClipboardKeeper::Keep(ClipboardSnapshot snapshot, DWORD targetProcess, DWOR
     sequenceBefore_ = sequenceBefore;
     sequenceRead_ = sequenceRead;
     deadline_ = Clock::now() + kLateCopyWatch;
-    if (!window) {
-        Settle();  // no window to watch with: what can be done now is all
-        return;
-    }
     listening_ = AddClipboardFormatListener(window);
     SetTimer(window, kCheckTimer, kCheckPeriodMs, nullptr);
     // Not now: the reading starts first, and the clipboard goes back just after.

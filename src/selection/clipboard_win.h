@@ -94,14 +94,16 @@ public:
     // the target wrote, and ends the watch.
     void Settle();
     bool Watching() const { return snapshot_.has_value(); }
-    // The window that owns the clipboard while it is put back.
+    // The window that owns the clipboard while it is put back, made at the first call. Throws
+    // std::runtime_error when it cannot be made.
     HWND Window();
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Check();
     void Stop();
 
+    HWND hwnd_ = nullptr;  // set by the window procedure from the first message on
     win32util::UniqueWindow window_;
     bool listening_ = false;
     std::optional<ClipboardSnapshot> snapshot_;

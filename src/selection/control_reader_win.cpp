@@ -9,11 +9,17 @@
 
 #include "selection/control_text.h"
 #include "ui/app_title.h"
-#include "ui/win32_util.h"
+#include "win32util/handles.h"
 #include "win32util/system_library.h"
+#include "win32util/text.h"
+#include "win32util/window.h"
 
 namespace vocalinka {
 namespace {
+
+using win32util::ToU16;
+using win32util::ToWide;
+using win32util::WindowText;
 
 using win32util::UniqueHandle;
 

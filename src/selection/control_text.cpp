@@ -2,22 +2,13 @@
 
 #include <algorithm>
 
+#include "win32util/ascii.h"
+
 namespace vocalinka {
 namespace {
 
-char16_t AsciiLower(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
-}
-
-bool StartsWithIgnoringCase(std::u16string_view text, std::u16string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(),
-                      [](char16_t a, char16_t b) { return AsciiLower(a) == AsciiLower(b); });
-}
-
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-    return a.size() == b.size() && StartsWithIgnoringCase(a, b);
-}
+using win32util::EqualsIgnoringAsciiCase;
+using win32util::StartsWithIgnoringAsciiCase;
 
 void Append(std::vector<std::byte>& bytes, std::uint64_t value, std::size_t size) {
     // Little-endian, as every Windows process lays its integers out.
@@ -29,11 +20,11 @@ void Append(std::vector<std::byte>& bytes, std::uint64_t value, std::size_t size
 }  // namespace
 
 ControlKind KindOfClass(std::u16string_view realClassName) {
-    if (EqualsIgnoringCase(realClassName, u"Edit")) return ControlKind::Edit;
+    if (EqualsIgnoringAsciiCase(realClassName, u"Edit")) return ControlKind::Edit;
     // "RICHEDIT" (1.0), "RichEdit20W", "RICHEDIT50W", "RICHEDIT60W", "RichEditD2DPT", ...
-    if (StartsWithIgnoringCase(realClassName, u"RichEdit")) return ControlKind::RichEdit;
-    if (EqualsIgnoringCase(realClassName, u"ConsoleWindowClass") ||
-        EqualsIgnoringCase(realClassName, u"CASCADIA_HOSTING_WINDOW_CLASS")) {
+    if (StartsWithIgnoringAsciiCase(realClassName, u"RichEdit")) return ControlKind::RichEdit;
+    if (EqualsIgnoringAsciiCase(realClassName, u"ConsoleWindowClass") ||
+        EqualsIgnoringAsciiCase(realClassName, u"CASCADIA_HOSTING_WINDOW_CLASS")) {
         return ControlKind::Console;
     }
     return ControlKind::Other;

@@ -5,10 +5,14 @@
 
 #include "selection/control_text.h"
 #include "ui/app_title.h"
-#include "ui/win32_util.h"
+#include "win32util/text.h"
+#include "win32util/window.h"
 
 namespace vocalinka {
 namespace {
+
+using win32util::ToU16;
+using win32util::WindowText;
 
 using Clock = std::chrono::steady_clock;
 

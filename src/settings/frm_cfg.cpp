@@ -6,8 +6,14 @@
 
 #include "resources/dialogs_resource.h"
 #include "settings/slider_values.h"
+#include "win32util/text.h"
+#include "win32util/window.h"
 
 namespace vocalinka {
+
+using win32util::Utf8ToWide;
+using win32util::WideToUtf8;
+using win32util::WindowText;
 namespace {
 
 // The four scale-end labels are sized to their text.

@@ -2,10 +2,10 @@
 
 #include <utility>
 
+#include "characters/character_folder_win.h"
+#include "characters/character_names.h"
 #include "resources/dialogs_resource.h"
-#include "settings/agent_files.h"
-#include "speech/character_win.h"
-#include "speech/speech_text.h"
+#include "win32util/text.h"
 
 namespace vocalinka {
 namespace {
@@ -17,14 +17,14 @@ constexpr DialogDesign kDesign{kChooserWidth, kChooserHeight, kControls};
 // Windows would open as a device.
 std::optional<std::string> OfferedCharacter(std::string_view fileName) {
     std::optional<std::string> name = CharacterNameOf(fileName);
-    if (name && !IsCharacterName(ToU16(Utf8ToWide(*name)))) name.reset();
+    if (name && !IsCharacterName(win32util::ToU16(win32util::Utf8ToWide(*name)))) name.reset();
     return name;
 }
 
 }  // namespace
 
 frmCharacter::frmCharacter(HINSTANCE instance, std::wstring folder)
-    : ListChooser(instance, IDD_CHARACTER, kDesign, IDC_LSTCHAR, std::move(folder), L".acs",
-                  OfferedCharacter, &ProfileSettings::Character) {}
+    : ListChooser(instance, IDD_CHARACTER, kDesign, IDC_LSTCHAR, std::move(folder),
+                  WideCharacterExtension(), OfferedCharacter, &ProfileSettings::Character) {}
 
 }  // namespace vocalinka

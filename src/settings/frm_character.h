@@ -5,9 +5,9 @@
 
 #include <string>
 
+#include "characters/character_folder_win.h"
 #include "settings/list_chooser.h"
-#include "speech/character_win.h"
-#include "ui/win32_util.h"
+#include "win32util/files.h"
 
 namespace vocalinka {
 
@@ -16,7 +16,7 @@ public:
     // Lists the ".acs" files of `folder`, by default the folder where characters are installed;
     // OK sets Character.
     explicit frmCharacter(HINSTANCE instance,
-                          std::wstring folder = CharacterFolder(WindowsDirectory()));
+                          std::wstring folder = CharacterFolder(win32util::WindowsDirectory()));
 };
 
 }  // namespace vocalinka

@@ -4,7 +4,14 @@
 #include <utility>
 #include <vector>
 
+#include "win32util/files.h"
+#include "win32util/text.h"
+
 namespace vocalinka {
+
+using win32util::FilesWithExtension;
+using win32util::Utf8ToWide;
+using win32util::WideToUtf8;
 
 ListChooser::ListChooser(HINSTANCE instance, int templateId, DialogDesign design, int listId,
                          std::wstring folder, std::wstring_view extension, EntryOf entryOf,

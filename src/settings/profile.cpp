@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "parseit/parseit.h"
+#include "win32util/ascii.h"
 
 namespace vocalinka {
 namespace {
@@ -21,15 +22,6 @@ std::size_t SkipLineEnd(std::string_view text, std::size_t pos) {
     if (pos < text.size() && text[pos] == '\r') ++pos;
     if (pos < text.size() && text[pos] == '\n') ++pos;
     return pos;
-}
-
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool ContainsNoCase(std::string_view text, std::string_view word) {
-    return std::search(text.begin(), text.end(), word.begin(), word.end(),
-                       [](char a, char b) { return AsciiLower(a) == AsciiLower(b); }) != text.end();
 }
 
 // Hand-edited files may end lines with LF or CR alone; the profile text splits on CR LF.
@@ -138,9 +130,9 @@ void ReturnKeyValue(std::string_view sLines, std::string& sKey, std::string& sVa
     if (const auto equals = sLines.find('='); equals != std::string_view::npos) {
         sKey = sLines.substr(0, equals);
         sValue = sLines.substr(equals + 1);
-    } else if (ContainsNoCase(sLines, "begin")) {
+    } else if (win32util::ContainsIgnoringAsciiCase(sLines, "begin")) {
         sKey = "begin";
-    } else if (sLines.size() == 3 && ContainsNoCase(sLines, "end")) {
+    } else if (sLines.size() == 3 && win32util::ContainsIgnoringAsciiCase(sLines, "end")) {
         sKey = "end";
     }
 }

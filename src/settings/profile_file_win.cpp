@@ -7,10 +7,17 @@
 #include <algorithm>
 
 #include "settings/profile.h"
-#include "ui/win32_util.h"
+#include "win32util/files.h"
+#include "win32util/handles.h"
+#include "win32util/text.h"
 
 namespace vocalinka {
 namespace {
+
+using win32util::ProgramFolder;
+using win32util::UniqueFile;
+using win32util::Utf8ToWide;
+using win32util::WideToUtf8;
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr wchar_t kProfileName[] = L"profile.pfl";
@@ -110,18 +117,14 @@ ProfileRead ReadFieldsOfFile(const std::wstring& path, std::string& text, int tr
                    ? ProfileRead::Missing
                    : ProfileRead::Unreadable;
     }
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > kMaxProfileBytes) {
+    const win32util::WholeFile whole =
+        win32util::ReadWholeFile(file.Get(), static_cast<std::uint64_t>(kMaxProfileBytes));
+    // A file that shrank while it was read is one that another program is writing.
+    if (whole.error != ERROR_SUCCESS || whole.bytes.size() != whole.size) {
         return ProfileRead::Unreadable;
     }
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() &&
-        (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-         read != bytes.size())) {
-        return ProfileRead::Unreadable;
-    }
-    const std::string_view view(bytes);
+    const std::string_view view(reinterpret_cast<const char*>(whole.bytes.data()),
+                                whole.bytes.size());
     const std::wstring wide =
         view.starts_with(kUtf8Bom)
             ? win32util::MultiByteToWide(view.substr(kUtf8Bom.size()), CP_UTF8)
@@ -144,8 +147,8 @@ void RemoveStaleTemporaries(const std::wstring& path) {
         return std::all_of(id.begin(), id.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
     };
     WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((path + L".*.tmp").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return;
+    const win32util::UniqueFind find(FindFirstFileW((path + L".*.tmp").c_str(), &found));
+    if (!find.Valid()) return;
     FILETIME nowTime;
     GetSystemTimeAsFileTime(&nowTime);
     const auto ticks = [](const FILETIME& time) {
@@ -158,8 +161,7 @@ void RemoveStaleTemporaries(const std::wstring& path) {
         if (ticks(nowTime) - ticks(found.ftLastWriteTime) > kStaleTemporaryAge) {
             DeleteFileW((folder + L"\\" + found.cFileName).c_str());
         }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
+    } while (FindNextFileW(find.Get(), &found));
 }
 
 std::wstring RoamingAppDataFolder() {

@@ -4,18 +4,20 @@
 
 #include <windows.h>
 
+#include "win32util/handles.h"
+
 namespace vocalinka {
 
 class AppWindow {
 public:
+    // Throws std::runtime_error when the window cannot be created.
     explicit AppWindow(HINSTANCE instance);
     AppWindow(const AppWindow&) = delete;
     AppWindow& operator=(const AppWindow&) = delete;
-    ~AppWindow();
-    HWND Handle() const { return hwnd_; }
+    HWND Handle() const { return window_.get(); }
 
 private:
-    HWND hwnd_ = nullptr;
+    win32util::UniqueWindow window_;
 };
 
 }  // namespace vocalinka

@@ -18,8 +18,19 @@
 #include "ui/app_title.h"
 #include "ui/dialog_window.h"
 #include "ui/twips.h"
+#include "win32util/files.h"
+#include "win32util/text.h"
+#include "win32util/window.h"
 
 namespace vocalinka {
+
+using win32util::ToU16;
+using win32util::ToWide;
+using win32util::Utf8ToWide;
+using win32util::WideToUtf8;
+using win32util::WindowDpi;
+using win32util::WindowsDirectory;
+using win32util::WindowText;
 namespace {
 
 constexpr wchar_t kClassName[] = L"frmTextToSound";
@@ -53,8 +64,6 @@ frmTextToSound::~frmTextToSound() {
 
 void frmTextToSound::Create(HWND owner) {
     WNDCLASSEXW wc{sizeof(wc)};
-    wc.lpfnWndProc = &win32util::ForwardingWindowProc<frmTextToSound, &frmTextToSound::hwnd_,
-                                                      &frmTextToSound::OnMessage>;
     wc.hInstance = instance_;
     wc.hIcon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_VOCALINKA), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXICON),
@@ -64,14 +73,15 @@ void frmTextToSound::Create(HWND owner) {
                                                GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     wc.lpszClassName = kClassName;
-    win32util::RegisterWindowClass(wc);
 
     Form_Initialize();
     // Created hidden at its final DPI, then laid out, loaded and placed before it is shown.
-    if (!CreateWindowExW(kExStyle, kClassName, kMainCaption, kStyle, 0, 0, 0, 0, owner, nullptr,
-                         instance_, this)) {
-        throw std::runtime_error("The main window could not be created.");
-    }
+    // Owned through hwnd_, which the destructor destroys and WM_NCDESTROY clears, rather than
+    // by the holder CreateForwardingWindow returns.
+    win32util::CreateForwardingWindow<frmTextToSound, &frmTextToSound::hwnd_,
+                                      &frmTextToSound::OnMessage>(
+        *this, wc, {.exStyle = kExStyle, .style = kStyle, .title = kMainCaption, .parent = owner})
+        .release();
     // The shortcut belongs to this window, from now until it closes.
     const std::wstring hotkeyProblem = hotkey_.Register(hwnd_, ReadHotkeySetting());
     CreateControls();

@@ -16,7 +16,7 @@
 #include "settings/profile_file_win.h"
 #include "shell/reading_hotkey_win.h"
 #include "speech/speaking_character.h"
-#include "ui/win32_util.h"
+#include "win32util/handles.h"
 
 namespace vocalinka {
 
@@ -104,9 +104,9 @@ private:
     HWND Image2_ = nullptr;
     // What Command1 shows: Image1's or Image2's picture, owned by them.
     HBITMAP command1Picture_ = nullptr;
-    UniqueMenu menu_;
-    UniqueBitmap idlePicture_;
-    UniqueBitmap busyPicture_;
+    win32util::UniqueMenu menu_;
+    win32util::UniqueBitmap idlePicture_;
+    win32util::UniqueBitmap busyPicture_;
     ProfileSettings settings_;
     ProfileStore profile_;
     std::unique_ptr<agent::Control> Agent1_;

@@ -4,8 +4,12 @@
 #include "settings/frm_language.h"
 #include "shell/frm_text_to_sound.h"
 #include "ui/app_title.h"
+#include "win32util/text.h"
 
 namespace vocalinka {
+
+using win32util::Utf8ToWide;
+using win32util::WideToUtf8;
 
 void frmTextToSound::mnuCFG_Click() {
     CurrentCharacter()->Hide();

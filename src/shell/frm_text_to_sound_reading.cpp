@@ -8,8 +8,14 @@
 #include "shell/scope_exit.h"
 #include "speech/speech_text.h"
 #include "ui/app_title.h"
+#include "win32util/text.h"
+#include "win32util/window.h"
 
 namespace vocalinka {
+
+using win32util::ToU16;
+using win32util::ToWide;
+using win32util::WindowText;
 
 void frmTextToSound::Command1_Click() {
     // The window noted when the press took the activation from it, while it is still there.

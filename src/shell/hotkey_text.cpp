@@ -1,8 +1,9 @@
 #include "shell/hotkey_text.h"
 
 #include <array>
-#include <cctype>
 #include <vector>
+
+#include "win32util/ascii.h"
 
 namespace vocalinka {
 namespace {
@@ -32,16 +33,6 @@ constexpr std::uint32_t kF13 = 0x7C;
 constexpr std::uint32_t kF24 = 0x87;
 constexpr std::uint32_t kPause = 0x13;
 
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 std::string_view Trimmed(std::string_view text) {
     const auto space = [](char c) { return c == ' ' || c == '\t'; };
     while (!text.empty() && space(text.front())) text.remove_prefix(1);
@@ -51,7 +42,7 @@ std::string_view Trimmed(std::string_view text) {
 
 std::optional<std::uint32_t> KeyCode(std::string_view name) {
     if (name.size() == 1) {
-        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+        const char c = win32util::AsciiUpper(name[0]);
         if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return static_cast<std::uint32_t>(c);
         return std::nullopt;
     }
@@ -65,14 +56,15 @@ std::optional<std::uint32_t> KeyCode(std::string_view name) {
         return std::nullopt;
     }
     for (const Named& key : kNamedKeys) {
-        if (SameName(name, key.name)) return key.value;
+        if (win32util::EqualsIgnoringAsciiCase(name, key.name)) return key.value;
     }
     return std::nullopt;
 }
 
 std::string KeyName(std::uint32_t code) {
-    if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9'))
+    if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9')) {
         return std::string(1, static_cast<char>(code));
+    }
     if (code >= kF1 && code <= kF24) return "F" + std::to_string(code - kF1 + 1);
     for (const Named& key : kNamedKeys) {
         if (key.value == code) return std::string(key.name);
@@ -101,15 +93,16 @@ HotkeyParse ParseHotkey(std::string_view text) {
         if (part.empty()) return Failure("a \"+\" stands where a name should be");
         const Named* modifier = nullptr;
         for (const Named& candidate : kModifiers) {
-            if (SameName(part, candidate.name)) modifier = &candidate;
+            if (win32util::EqualsIgnoringAsciiCase(part, candidate.name)) modifier = &candidate;
         }
         if (!modifier) {
             if (KeyCode(part)) return Failure("only one key may follow the modifiers");
             return Failure("\"" + std::string(part) +
                            "\" is not a modifier (Ctrl, Alt, Shift, Win)");
         }
-        if (hotkey.modifiers & modifier->value)
+        if (hotkey.modifiers & modifier->value) {
             return Failure(std::string(modifier->name) + " is named twice");
+        }
         hotkey.modifiers |= modifier->value;
     }
     const std::string_view key = parts.back();
@@ -117,16 +110,19 @@ HotkeyParse ParseHotkey(std::string_view text) {
     const std::optional<std::uint32_t> code = KeyCode(key);
     if (!code) {
         for (const Named& candidate : kModifiers) {
-            if (SameName(key, candidate.name)) return Failure("a key must follow the modifiers");
+            if (win32util::EqualsIgnoringAsciiCase(key, candidate.name)) {
+                return Failure("a key must follow the modifiers");
+            }
         }
         return Failure("\"" + std::string(key) + "\" is not the name of a key");
     }
     hotkey.virtualKey = *code;
     const bool typesNothing = (*code >= kF13 && *code <= kF24) || *code == kPause;
-    if (!(hotkey.modifiers & (kModControl | kModAlt | kModWin)) && !typesNothing)
+    if (!(hotkey.modifiers & (kModControl | kModAlt | kModWin)) && !typesNothing) {
         return Failure(
             "the key needs Ctrl, Alt or Win with it, or it would be taken from every "
             "program");
+    }
     return HotkeyParse{hotkey, {}};
 }
 

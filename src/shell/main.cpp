@@ -6,7 +6,7 @@
 #include "shell/app_window.h"
 #include "shell/frm_text_to_sound.h"
 #include "ui/app_title.h"
-#include "ui/win32_util.h"
+#include "win32util/failure.h"
 
 namespace {
 

@@ -1,9 +1,13 @@
 #include "shell/reading_hotkey_win.h"
 
-#include "ui/win32_util.h"
+#include "win32util/registry.h"
+#include "win32util/text.h"
 
 namespace vocalinka {
 namespace {
+
+using win32util::Utf8ToWide;
+using win32util::WideToUtf8;
 
 constexpr wchar_t kSettingKey[] = L"Software\\Vocalinka";
 constexpr wchar_t kSettingValue[] = L"Hotkey";
@@ -24,19 +28,7 @@ bool ModifiersHeld(std::uint32_t modifiers) {
 }  // namespace
 
 std::optional<std::wstring> ReadHotkeySetting() {
-    DWORD bytes = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, kSettingKey, kSettingValue, RRF_RT_REG_SZ, nullptr, nullptr,
-                     &bytes) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-    bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    if (RegGetValueW(HKEY_CURRENT_USER, kSettingKey, kSettingValue, RRF_RT_REG_SZ, nullptr,
-                     text.data(), &bytes) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    text.resize(wcsnlen(text.c_str(), text.size()));
-    return text;
+    return win32util::ReadRegistryString(HKEY_CURRENT_USER, kSettingKey, kSettingValue);
 }
 
 std::wstring ReadingHotkey::Register(HWND window, const std::optional<std::wstring>& setting) {

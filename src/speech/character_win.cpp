@@ -5,30 +5,14 @@
 
 #include <algorithm>
 
-#include "ui/win32_util.h"
+#include "characters/character_folder_win.h"
+#include "characters/character_names.h"
 #include "win32util/system_library.h"
+#include "win32util/text.h"
 
 namespace vocalinka {
-namespace {
 
-constexpr wchar_t kCharacterExtension[] = L".acs";
-
-}  // namespace
-
-std::wstring CharacterFolder(const std::wstring& windowsDirectory) {
-    return windowsDirectory + L"\\Msagent\\Chars";
-}
-
-std::wstring CharacterPath(const std::wstring& windowsDirectory, const std::wstring& name) {
-    return CharacterFolder(windowsDirectory) + L"\\" + name + kCharacterExtension;
-}
-
-std::vector<std::wstring> InstalledCharacters(const std::wstring& windowsDirectory) {
-    std::vector<std::wstring> names =
-        FilesWithExtension(CharacterFolder(windowsDirectory), kCharacterExtension);
-    for (auto& name : names) name.resize(name.size() - std::size(kCharacterExtension) + 1);
-    return names;
-}
+using win32util::ToU16;
 
 std::wstring LoadCharacterOrFallback(agent::CharacterCollection& characters,
                                      const std::wstring& windowsDirectory,

@@ -3,19 +3,11 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "agent/agent.h"
 #include "speech/speech_text.h"
 
 namespace vocalinka {
-
-// <Windows>\Msagent\Chars, where characters are installed.
-std::wstring CharacterFolder(const std::wstring& windowsDirectory);
-// The file of a character: the folder, the name and ".acs".
-std::wstring CharacterPath(const std::wstring& windowsDirectory, const std::wstring& name);
-// Names of the installed characters (their files without ".acs"), in file system order.
-std::vector<std::wstring> InstalledCharacters(const std::wstring& windowsDirectory);
 
 // Loads the preferred character; when it cannot be loaded, "Merlin", then the installed
 // characters in turn. Returns the name loaded. Throws agent::Error naming the character folder

@@ -1,10 +1,15 @@
 #include "speech/speaking_character.h"
 
+#include "characters/character_folder_win.h"
+#include "characters/character_names.h"
 #include "speech/character_win.h"
 #include "speech/speech_text.h"
-#include "ui/win32_util.h"
+#include "win32util/text.h"
 
 namespace vocalinka {
+
+using win32util::ToU16;
+using win32util::ToWide;
 
 SpeakingCharacter::SpeakingCharacter(agent::CharacterCollection& characters,
                                      std::wstring windowsDirectory)

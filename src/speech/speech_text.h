@@ -31,10 +31,4 @@ std::u16string PasswordRefusalText(const LanguageEntry* language);
 // A Speed or Pitch that is not a whole decimal number is left out rather than spliced in.
 std::u16string TaggedText(std::string_view speed, std::string_view pitch, std::u16string_view text);
 
-// A Character setting that can name a file in the character folder: not empty, no path
-// separators or other characters file names cannot hold, not "." or "..", and not a name that
-// Windows keeps for a device (CON, PRN, AUX, NUL, COM0-COM9, LPT0-LPT9 in any letter case, also
-// followed by an extension or by spaces).
-bool IsCharacterName(std::u16string_view name);
-
 }  // namespace vocalinka

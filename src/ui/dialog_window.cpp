@@ -5,8 +5,15 @@
 #include "resources/resource.h"
 #include "ui/twips.h"
 #include "win32util/failure.h"
+#include "win32util/handles.h"
+#include "win32util/window.h"
 
 namespace vocalinka {
+
+using win32util::UniqueFont;
+using win32util::UniqueIcon;
+using win32util::WindowDpi;
+using win32util::WindowText;
 namespace {
 
 SIZE TextSize(HWND control) {

@@ -9,11 +9,9 @@
 #include <span>
 #include <string>
 
-#include "ui/win32_util.h"
+#include "win32util/handles.h"
 
 namespace vocalinka {
-
-using UniqueFont = Unique<HFONT, DeleteObject>;
 
 // One control of a layout, in twips of the client area.
 struct DesignedControl {
@@ -85,9 +83,10 @@ private:
     bool modal_ = false;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     int createdDpi_ = USER_DEFAULT_SCREEN_DPI;
-    UniqueIcon bigIcon_;
-    UniqueIcon smallIcon_;
-    UniqueFont font_;  // only after a change of DPI; until then the template's font serves
+    win32util::UniqueIcon bigIcon_;
+    win32util::UniqueIcon smallIcon_;
+    // Only after a change of DPI; until then the template's font serves.
+    win32util::UniqueFont font_;
 };
 
 }  // namespace vocalinka

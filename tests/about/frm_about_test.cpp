@@ -13,8 +13,13 @@
 #include "resources/dialogs_resource.h"
 #include "test_support/test_files.h"
 #include "ui/app_title.h"
+#include "win32util/handles.h"
+#include "win32util/window.h"
 
 namespace vocalinka {
+
+using win32util::UniqueWindow;
+using win32util::WindowText;
 namespace {
 
 using namespace std::chrono_literals;

@@ -11,7 +11,7 @@
 #include "program_under_test.h"
 #include "resources/dialogs_resource.h"
 #include "test_support/test_files.h"
-#include "ui/win32_util.h"
+#include "win32util/text.h"
 
 namespace e2e {
 
@@ -134,7 +134,7 @@ TEST_F(DialogsE2E, TheChoosersOfferWhatIsInstalledAndOkStoresTheChoice) {
         EXPECT_TRUE(FocusOn(dialog, list)) << c.caption;
         PressKeys({VK_END, VK_RETURN});  // the last entry
         EXPECT_TRUE(Gone(dialog)) << c.caption;
-        const std::string chosen = vocalinka::WideToUtf8(entries.back());
+        const std::string chosen = win32util::WideToUtf8(entries.back());
         ExpectProfileBecomes(program, c.listId == IDC_LSTCHAR
                                           ? Profile(chosen, "English", "127", "127")
                                           : Profile("Merlin", chosen, "127", "127"));

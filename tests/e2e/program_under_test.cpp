@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "program_path.h"
-#include "ui/win32_util.h"
+#include "win32util/text.h"
 
 namespace e2e {
 
@@ -37,7 +37,7 @@ ProgramUnderTest::ProgramUnderTest()
 ProgramUnderTest::ProgramUnderTest(std::wstring folder) : folder_(std::move(folder)) {}
 
 void ProgramUnderTest::WriteProfile(const std::string& bytes) const {
-    std::ofstream(vocalinka::WideToUtf8(ProfilePath()), std::ios::binary) << bytes;
+    std::ofstream(win32util::WideToUtf8(ProfilePath()), std::ios::binary) << bytes;
 }
 
 bool ProgramUnderTest::Launch() {
@@ -115,7 +115,7 @@ std::wstring UniqueName(const std::wstring& prefix) {
 }
 
 std::wstring WindowsPath(const char* path) {
-    std::wstring windows = vocalinka::Utf8ToWide(path);
+    std::wstring windows = win32util::Utf8ToWide(path);
     for (auto& c : windows) {
         if (c == L'/') c = L'\\';
     }
@@ -123,7 +123,7 @@ std::wstring WindowsPath(const char* path) {
 }
 
 std::optional<std::string> FileBytes(const std::wstring& path) {
-    std::ifstream in(vocalinka::WideToUtf8(path), std::ios::binary);
+    std::ifstream in(win32util::WideToUtf8(path), std::ios::binary);
     if (!in) return std::nullopt;
     return std::string(std::istreambuf_iterator<char>(in), {});
 }

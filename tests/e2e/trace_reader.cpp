@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "ui/win32_util.h"
+#include "win32util/text.h"
 
 namespace e2e {
 namespace {
@@ -47,12 +47,12 @@ std::vector<TraceEntry> Trace::Find(const std::string& kind, const std::string& 
     std::vector<TraceEntry> found;
     for (const std::string& bytes : FileLines(folder_.Path() + L"\\trace.log")) {
         // The escapes are ASCII: the line is decoded first, the escapes after.
-        const std::wstring line = vocalinka::Utf8ToWide(bytes);
+        const std::wstring line = win32util::Utf8ToWide(bytes);
         std::size_t pos = 0;
         std::wstring entryKind, entryName, id, arg;
         if (!NextToken(line, pos, entryKind) || !NextToken(line, pos, entryName) ||
-            !NextToken(line, pos, id) || vocalinka::WideToUtf8(entryKind) != kind ||
-            vocalinka::WideToUtf8(entryName) != name) {
+            !NextToken(line, pos, id) || win32util::WideToUtf8(entryKind) != kind ||
+            win32util::WideToUtf8(entryName) != name) {
             continue;  // another entry, or a line still being written
         }
         TraceEntry entry{kind, name, id, {}};

@@ -14,8 +14,12 @@
 #include "test_support/test_files.h"
 #include "ui/dialog_window.h"
 #include "win32util/handles.h"
+#include "win32util/window.h"
 
 namespace vocalinka {
+
+using win32util::UniqueWindow;
+using win32util::WindowText;
 namespace {
 
 using namespace std::chrono_literals;

@@ -16,7 +16,7 @@
 #include "selection/selection_win.h"
 #include "test_support/pump_until.h"
 #include "ui/app_title.h"
-#include "ui/win32_util.h"
+#include "win32util/handles.h"
 
 namespace vocalinka {
 
@@ -26,8 +26,8 @@ namespace {
 using test::PumpUntil;
 using test_clipboard::ClipboardText;
 using test_clipboard::SetClipboardText;
-using UniqueWindow = Unique<HWND, DestroyWindow>;
 using win32util::UniqueHandle;
+using win32util::UniqueWindow;
 
 // Two seconds are plenty for a copy on this thread.
 constexpr auto kCopyTime = 2s;

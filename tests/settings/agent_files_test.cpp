@@ -5,6 +5,8 @@
 #include <optional>
 #include <utility>
 
+#include "characters/character_names.h"
+
 namespace vocalinka {
 namespace {
 

@@ -13,9 +13,13 @@
 #include "test_support/pump_until.h"
 #include "test_support/temporary_folder.h"
 #include "ui/dialog_window.h"
-#include "ui/win32_util.h"
+#include "win32util/handles.h"
+#include "win32util/window.h"
 
 namespace vocalinka::test {
+
+using win32util::UniqueWindow;
+using win32util::WindowText;
 
 // One step of a script: true when done, false to be tried again at the next tick.
 using Step = std::function<bool()>;

@@ -12,8 +12,13 @@
 #include "dialog_test_support.h"
 #include "resources/dialogs_resource.h"
 #include "settings/slider_values.h"
+#include "win32util/text.h"
+#include "win32util/window.h"
 
 namespace vocalinka {
+
+using win32util::Utf8ToWide;
+using win32util::WindowText;
 namespace {
 
 using test::Do;

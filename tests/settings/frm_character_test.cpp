@@ -13,9 +13,14 @@
 
 #include "dialog_test_support.h"
 #include "resources/dialogs_resource.h"
+#include "win32util/handles.h"
+#include "win32util/text.h"
 
 namespace vocalinka {
 namespace {
+
+using win32util::UniqueFile;
+using win32util::WideToUtf8;
 
 using test::Do;
 using test::PostClick;

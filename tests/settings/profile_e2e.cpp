@@ -14,7 +14,6 @@
 #include "resources/dialogs_resource.h"
 #include "settings/profile.h"
 #include "test_support/test_files.h"
-#include "ui/win32_util.h"
 #include "win32util/handles.h"
 
 namespace {
@@ -32,7 +31,7 @@ TEST(ProfileE2E, ProfileHeldAtStartKeepsThePersonsSettingsWhenTheSpeechDialogSav
     ProgramUnderTest program;
     program.WriteProfile(FileOf({"Merlin", "French", "90", "80"}));
     {
-        const vocalinka::UniqueFile scanner(CreateFileW(program.ProfilePath().c_str(), GENERIC_READ,
+        const win32util::UniqueFile scanner(CreateFileW(program.ProfilePath().c_str(), GENERIC_READ,
                                                         0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(scanner.Valid());
         ASSERT_TRUE(program.Start());

@@ -10,10 +10,16 @@
 #include "settings/profile_file_win.h"
 #include "test_support/temporary_folder.h"
 #include "test_support/test_files.h"
-#include "ui/win32_util.h"
+#include "win32util/handles.h"
+#include "win32util/text.h"
 
 namespace vocalinka {
 namespace {
+
+using win32util::UniqueFile;
+using win32util::UniqueFind;
+using win32util::UniqueHandle;
+using win32util::WideToUtf8;
 
 class ProfileFile : public testing::Test {
 protected:
@@ -100,7 +106,7 @@ TEST_F(ProfileFile, FailedSaveLeavesThePreviousFileWhole) {
 
 TEST_F(ProfileFile, SaveWaitsForAReaderThatHoldsTheProfileForAMoment) {
     ASSERT_TRUE(WriteTextFile(path_, ProfileText({"Genie", "French", "90", "80"})));
-    const Unique<HANDLE, CloseHandle> held(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const UniqueHandle held(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::thread reader([this, &held] {
         // A scanner or a reader that opens the file without delete sharing, for a moment well
         // within the save's half second of retries.

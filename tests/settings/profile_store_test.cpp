@@ -12,10 +12,12 @@
 #include "settings/profile.h"
 #include "settings/profile_file_win.h"
 #include "test_support/test_files.h"
-#include "ui/win32_util.h"
+#include "win32util/handles.h"
 
 namespace vocalinka {
 namespace {
+
+using win32util::UniqueFile;
 
 using win32util::UniqueHandle;
 

@@ -11,8 +11,11 @@
 #include "shell/app_window.h"
 #include "shell/frm_text_to_sound.h"
 #include "ui/app_title.h"
+#include "win32util/text.h"
 
 namespace vocalinka {
+
+using win32util::WideToUtf8;
 namespace {
 
 std::wstring Text(HWND window) {

@@ -6,10 +6,13 @@
 
 #include <vector>
 
-#include "ui/win32_util.h"
+#include "win32util/handles.h"
 
 namespace vocalinka {
 namespace {
+
+using win32util::UniqueBitmap;
+using win32util::UniqueBrush;
 
 constexpr int kButtonSize = 46;
 constexpr int kPictureSize = 8;
@@ -70,7 +73,6 @@ private:
         FillRect(dc_, &all, brush.get());
         SelectObject(dc_, previous);
     }
-    using UniqueBrush = Unique<HBRUSH, DeleteObject>;
     HDC dc_;
     UniqueBitmap face_;
     UniqueBitmap picture_;

@@ -10,12 +10,15 @@
 #include <map>
 #include <set>
 
+#include "characters/character_folder_win.h"
 #include "speech/character_win.h"
 #include "test_support/temporary_folder.h"
-#include "ui/win32_util.h"
+#include "win32util/text.h"
 
 namespace vocalinka {
 namespace {
+
+using win32util::WideToUtf8;
 
 // Records its language and voice; French only when that component is "installed".
 class FakeCharacter : public agent::Character {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "agent/core/speech_tags.h"
+#include "characters/character_names.h"
 
 namespace vocalinka {
 namespace {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "agent/agent.h"
+#include "win32util/files.h"
 
 namespace {
 
@@ -30,9 +31,7 @@ private:
 };
 
 std::wstring DefaultCharacterFile() {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
-    return std::wstring(folder, length < MAX_PATH ? length : 0) + L"\\Msagent\\Chars\\Merlin.acs";
+    return win32util::WindowsDirectory() + L"\\Msagent\\Chars\\Merlin.acs";
 }
 
 }  // namespace

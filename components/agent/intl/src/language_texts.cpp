@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "win32util/files.h"
 #include "win32util/handles.h"
 #include "win32util/text.h"
 
@@ -38,11 +39,9 @@ LanguageTexts LanguageTexts::BuiltInEnglish() {
 }
 
 std::wstring DefaultIntlFolder() {
-    wchar_t windows[MAX_PATH];
-    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
-    std::wstring folder = length > 0 && length < MAX_PATH ? windows : L"C:\\Windows";
-    if (folder.back() == L'\\') folder.pop_back();  // "C:\" when Windows is at the root
-    return folder + L"\\Msagent\\Intl";
+    std::wstring windows = win32util::WindowsDirectory();
+    if (windows.empty()) windows = L"C:\\Windows";
+    return windows + L"\\Msagent\\Intl";
 }
 
 std::wstring ComponentPath(const std::wstring& folder, long languageId) {

@@ -1,8 +1,7 @@
 #include "character_loader.h"
 
-#include <vector>
-
 #include "agent/agent.h"
+#include "win32util/files.h"
 #include "win32util/handles.h"
 #include "win32util/text.h"
 
@@ -33,30 +32,17 @@ format::CharacterData LoadCharacterFile(const std::wstring& path) {
         }
         Fail(path, L"the file cannot be opened (" + win32util::SystemMessage(error) + L")");
     }
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size)) {
-        Fail(path, L"the file cannot be read (" + win32util::SystemMessage(GetLastError()) + L")");
-    }
-    if (size.QuadPart > kMaxCharacterFileBytes) {
-        Fail(path, L"the file is too large to be a character (" + std::to_wstring(size.QuadPart) +
+    const win32util::WholeFile whole =
+        win32util::ReadWholeFile(file.Get(), static_cast<std::uint64_t>(kMaxCharacterFileBytes));
+    if (whole.error == ERROR_FILE_TOO_LARGE) {
+        Fail(path, L"the file is too large to be a character (" + std::to_wstring(whole.size) +
                        L" bytes)");
     }
-
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD read = 0;
-        if (!ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
-                      &read, nullptr)) {
-            Fail(path,
-                 L"the file cannot be read (" + win32util::SystemMessage(GetLastError()) + L")");
-        }
-        if (read == 0) break;  // shrank while we read: parse what is there
-        done += read;
+    if (whole.error != ERROR_SUCCESS) {
+        Fail(path, L"the file cannot be read (" + win32util::SystemMessage(whole.error) + L")");
     }
-    bytes.resize(done);
 
-    format::ParseResult parsed = format::ParseCharacterFile(bytes);
+    format::ParseResult parsed = format::ParseCharacterFile(whole.bytes);
     if (!parsed.character) {
         Fail(path, L"the file is not a valid character file (" +
                        win32util::Utf8ToWide(parsed.error) + L")");

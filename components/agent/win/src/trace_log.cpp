@@ -1,25 +1,12 @@
 #include "trace_log.h"
 
-#include <vector>
-
 #include "win32util/handles.h"
+#include "win32util/registry.h"
 
 namespace agent::win {
 
 TraceLog TraceLog::FromRegistry() {
-    DWORD bytes = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
-            ERROR_SUCCESS ||
-        bytes < sizeof(wchar_t)) {
-        return TraceLog(L"");
-    }
-    std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1);
-    bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    if (RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_SZ, nullptr, buffer.data(),
-                     &bytes) != ERROR_SUCCESS) {
-        return TraceLog(L"");
-    }
-    return TraceLog(std::wstring(buffer.data()));
+    return TraceLog(win32util::ReadRegistryString(HKEY_CURRENT_USER, kKey, kValue).value_or(L""));
 }
 
 void TraceLog::Write(const TraceLine& line) const {

@@ -31,18 +31,19 @@ using UniqueModule = Unique<HMODULE, FreeLibrary>;
 // A kernel handle where null means "none" (processes, threads, events, tokens).
 using UniqueHandle = Unique<HANDLE, CloseHandle>;
 
-// A kernel handle where INVALID_HANDLE_VALUE, not null, means "none" (CreateFileW).
-class UniqueFile {
+// A handle where INVALID_HANDLE_VALUE, not null, means "none", closed by CloseFn.
+template <auto CloseFn>
+class UniqueSearchOrFile {
 public:
-    explicit UniqueFile(HANDLE handle = INVALID_HANDLE_VALUE) noexcept : handle_(handle) {}
-    UniqueFile(const UniqueFile&) = delete;
-    UniqueFile& operator=(const UniqueFile&) = delete;
-    ~UniqueFile() { Close(); }
+    explicit UniqueSearchOrFile(HANDLE handle = INVALID_HANDLE_VALUE) noexcept : handle_(handle) {}
+    UniqueSearchOrFile(const UniqueSearchOrFile&) = delete;
+    UniqueSearchOrFile& operator=(const UniqueSearchOrFile&) = delete;
+    ~UniqueSearchOrFile() { Close(); }
     bool Valid() const noexcept { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
     HANDLE Get() const noexcept { return handle_; }
     // Closes now; false when closing failed (a write the system could not finish).
     bool Close() noexcept {
-        const bool ok = !Valid() || CloseHandle(handle_);
+        const bool ok = !Valid() || CloseFn(handle_);
         handle_ = INVALID_HANDLE_VALUE;
         return ok;
     }
@@ -50,6 +51,11 @@ public:
 private:
     HANDLE handle_;
 };
+
+// A file from CreateFileW.
+using UniqueFile = UniqueSearchOrFile<CloseHandle>;
+// A search from FindFirstFileW or FindFirstFileExW.
+using UniqueFind = UniqueSearchOrFile<FindClose>;
 
 // Selects an object into a device context for one scope.
 class SelectedObject {

@@ -1,6 +1,8 @@
-#include "ui/win32_util.h"
+#include "win32util/files.h"
 
-namespace vocalinka {
+#include "win32util/handles.h"
+
+namespace win32util {
 
 std::wstring ProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
@@ -31,9 +33,9 @@ std::vector<std::wstring> FilesWithExtension(const std::wstring& folder,
                                              std::wstring_view extension) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &found,
-                                   FindExSearchNameMatch, nullptr, 0);
-    if (find == INVALID_HANDLE_VALUE) return names;
+    const UniqueFind find(FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, 0));
+    if (!find.Valid()) return names;
     constexpr DWORD kNotListed =
         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     do {
@@ -44,9 +46,37 @@ std::vector<std::wstring> FilesWithExtension(const std::wstring& folder,
                                  static_cast<int>(extension.size()), TRUE) == CSTR_EQUAL) {
             names.emplace_back(name);
         }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
+    } while (FindNextFileW(find.Get(), &found));
     return names;
 }
 
-}  // namespace vocalinka
+WholeFile ReadWholeFile(HANDLE file, std::uint64_t maxBytes) {
+    WholeFile whole;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) {
+        whole.error = GetLastError();
+        return whole;
+    }
+    whole.size = static_cast<std::uint64_t>(size.QuadPart);
+    if (whole.size > maxBytes) {
+        whole.error = ERROR_FILE_TOO_LARGE;
+        return whole;
+    }
+    whole.bytes.resize(static_cast<std::size_t>(whole.size));
+    std::size_t done = 0;
+    while (done < whole.bytes.size()) {
+        DWORD read = 0;
+        if (!ReadFile(file, whole.bytes.data() + done,
+                      static_cast<DWORD>(whole.bytes.size() - done), &read, nullptr)) {
+            whole.error = GetLastError();
+            whole.bytes.clear();
+            return whole;
+        }
+        if (read == 0) break;  // shrank while we read
+        done += read;
+    }
+    whole.bytes.resize(done);
+    return whole;
+}
+
+}  // namespace win32util
