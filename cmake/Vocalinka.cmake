@@ -44,10 +44,12 @@ function(vocalinka_gui_program target)
     endif()
 endfunction()
 
-# Test executables are gathered by layer so that the test script finds them:
+# Test executables are gathered by layer, which is also their CTest label:
 #   unit  - portable code, built and run natively on Linux
 #   win32 - real windows and Win32 calls, run under Wine on Linux
 #   e2e   - drive vocalinka.exe from outside, run under Wine on Linux
+# CTest runs each through scripts/run-test.sh, which keeps its log and, for a Windows program,
+# runs it under Wine on a desk of its own (a virtual screen and a Wine prefix).
 function(vocalinka_test target layer)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${target} ${ARG_SOURCES})
@@ -55,9 +57,14 @@ function(vocalinka_test target layer)
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
     set_target_properties(${target} PROPERTIES
         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/${layer})
-    if(CMAKE_CROSSCOMPILING)
-        add_test(NAME ${target} COMMAND wine $<TARGET_FILE:${target}>)
+    if(CMAKE_HOST_UNIX)
+        add_test(NAME ${target}
+                 COMMAND ${PROJECT_SOURCE_DIR}/scripts/run-test.sh ${layer} $<TARGET_FILE:${target}>)
     else()
         add_test(NAME ${target} COMMAND ${target})
+    endif()
+    set_tests_properties(${target} PROPERTIES LABELS ${layer} TIMEOUT 900)
+    if(CMAKE_CROSSCOMPILING)
+        set_tests_properties(${target} PROPERTIES RESOURCE_GROUPS "desks:1")
     endif()
 endfunction()
