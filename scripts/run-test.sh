@@ -12,12 +12,15 @@ log="$logs/$layer-$(basename "$program").log"
 
 case "$program" in
     *.exe)
-        # CTEST_RESOURCE_GROUP_0_DESKS is "id:<n>,slots:1".
-        desk=${CTEST_RESOURCE_GROUP_0_DESKS:-id:0,}
-        desk=${desk#id:}
-        desk=${desk%%,*}
-        export DISPLAY=":$((VOCALINKA_DESK_DISPLAY + desk))"
-        export WINEPREFIX="$VOCALINKA_DESKS/$desk"
+        # Without desks (ctest run by hand) the program uses the display and prefix it is given.
+        if [ -n "${VOCALINKA_DESKS:-}" ]; then
+            # CTEST_RESOURCE_GROUP_0_DESKS is "id:<n>,slots:1".
+            desk=${CTEST_RESOURCE_GROUP_0_DESKS:-id:0,}
+            desk=${desk#id:}
+            desk=${desk%%,*}
+            export DISPLAY=":$((VOCALINKA_DESK_DISPLAY + desk))"
+            export WINEPREFIX="$VOCALINKA_DESKS/$desk"
+        fi
         timeout 900 wine "$program" --gtest_color=no >"$log" 2>&1
         ;;
     *)
