@@ -23,7 +23,10 @@ Notepad::Notepad() {
 void Notepad::Select(const std::wstring& text, int start, int end) const {
     SendMessageW(edit_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(edit_, EM_SETSEL, start, end);
+    // In front, and with the caret in the text, as when the person has been typing there: the
+    // first activation of a new notepad gives its edit the focus a moment after the window.
     Activate();
+    PumpUntil([this] { return FocusedWindowOf(main_) == edit_; }, 5s);
 }
 
 WordPad::WordPad() {
@@ -51,6 +54,7 @@ void WordPad::Select(const std::wstring& text, int start, int end) const {
     SendMessageW(richEdit_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(richEdit_, EM_SETSEL, start, end);
     BringToFront(main_, process_);
+    PumpUntil([this] { return FocusedWindowOf(main_) == richEdit_; }, 5s);
 }
 
 StandIn::StandIn(const std::wstring& mode)
