@@ -263,10 +263,6 @@ PasswordCheck CheckPassword(HWND control, std::chrono::milliseconds bound) {
     return PasswordCheck::Hung;
 }
 
-bool IsMessageBox(HWND window) {
-    return MessageText(window) != nullptr;
-}
-
 DirectRead ReadDirectly(HWND window, HWND control, std::chrono::milliseconds bound) {
     if (HWND message = MessageText(window)) {
         LRESULT length = 0;

@@ -46,9 +46,6 @@ enum class Reply {
 enum class PasswordCheck { NotPassword, Password, Refused, Hung };
 PasswordCheck CheckPassword(HWND control, std::chrono::milliseconds bound = kControlAnswerBound);
 
-// A message box: a dialog of static texts and buttons only, one text being its message.
-bool IsMessageBox(HWND window);
-
 // What a direct read gave.
 struct DirectRead {
     enum class Outcome {
