@@ -30,8 +30,10 @@ total_failed=0
 # Desks for the Windows test programs, one per program running at a time: each a virtual
 # screen, a copy of the prepared Wine prefix and that prefix's wineserver. The end-to-end tests
 # move the mouse, the foreground and the clipboard, so two programs never share a desk; CTest
-# hands them out (RESOURCE_GROUPS "desks:1").
-DESK_COUNT=${VOCALINKA_DESK_COUNT:-2}
+# hands them out (RESOURCE_GROUPS "desks:1"). One desk by default: with two, the Windows
+# programs take about 40% less time, but under that load a notepad reading was once not seen
+# within its bound, not yet explained; VOCALINKA_DESK_COUNT=2 runs two.
+DESK_COUNT=${VOCALINKA_DESK_COUNT:-1}
 export VOCALINKA_DESKS="$BUILD/desks"
 DESK_PIDS=()
 prepare_desks() {
