@@ -6,83 +6,26 @@
 // beyond the system's delivery of the same click or press to a window of this program.
 #include <windows.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <vector>
 
 #include "peer_windows.h"
+#include "press_timing.h"
 #include "program_under_test.h"
 #include "shortcut_keys.h"
 #include "trace_reader.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace reading_bench;
 using e2e::PumpUntil;
-using namespace std::chrono_literals;
 
-double Ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// Spins without sleeping, so that the measure is not rounded to the scheduler's tick.
-template <class Done>
-bool SpinUntil(Done done, std::chrono::milliseconds bound) {
-    const auto end = Clock::now() + bound;
-    while (!done()) {
-        if (Clock::now() > end) return false;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    }
-    return true;
-}
-
-// Brings the window to the front and waits until it is there.
-void BringForward(HWND window) {
-    SetForegroundWindow(window);
-    PumpUntil([&] { return GetForegroundWindow() == window; }, 2s);
-}
-
-// Times from the trigger (the time it gives) until `count` grows, with `window` in front.
-template <class Trigger, class Count>
-void TimeUntilMore(HWND window, const Trigger& trigger, const Count& count,
-                   std::vector<double>& into) {
-    BringForward(window);
-    const auto before = count();
-    const auto start = trigger();
-    if (SpinUntil([&] { return count() > before; }, 3000ms)) {
-        into.push_back(Ms(Clock::now() - start));
-    }
-}
-
-// A click counts from the press, once the pointer is over the window; a shortcut from before
-// its keys go in.
+// A click counts from the press, once the pointer is over the window.
 auto ClickOn(HWND window) {
     return [window] {
         e2e::PressMouse(e2e::CentreOf(window), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
         return Clock::now();
     };
-}
-auto PressCtrlAlt(WORD key) {
-    return [key] {
-        const auto start = Clock::now();
-        e2e::PressShortcut({VK_CONTROL, VK_MENU}, key);
-        return start;
-    };
-}
-
-// A window of this program that counts the clicks and shortcut presses it gets: what the
-// system's delivery alone costs.
-int g_delivered = 0;
-LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_LBUTTONUP || message == WM_HOTKEY) ++g_delivered;
-    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -97,7 +40,7 @@ int main() {
     notepadWindow.Select(L"The quick brown fox jumps over the lazy dog.", true);
     const HWND notepad = notepadWindow.Main();
 
-    const e2e::HotkeySetting shortcut(L"Ctrl+Alt+F9");
+    const e2e::HotkeySetting shortcut(L"Ctrl+Alt+F7");
     e2e::ProgramUnderTest program;
     if (!program.Start() ||
         !PumpUntil([&] { return !trace.Find("event", "BalloonHide").empty(); }, 30s)) {
@@ -122,23 +65,13 @@ int main() {
         PumpUntil([&] { return trace.Find("event", "BalloonHide").size() > speaks; }, 3s);
     };
     const auto clickButton = ClickOn(command1);
-    const auto pressShortcut = PressCtrlAlt(VK_F9);
+    const auto pressShortcut = PressKeys({VK_CONTROL, VK_MENU}, VK_F7);
 
-    WNDCLASSEXW wc{sizeof(wc)};
-    wc.lpfnWndProc = CountingProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"ReadingBenchDelivery";
-    RegisterClassExW(&wc);
-    // Above notepad, as Vocalinka's window is, and away from it and from the character.
-    const HWND delivery =
-        CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"Delivery", WS_POPUP | WS_VISIBLE, 20,
-                        880, 160, 80, nullptr, nullptr, wc.hInstance, nullptr);
-    constexpr int kHotkeyId = 1;
-    RegisterHotKey(delivery, kHotkeyId, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT, VK_F10);
+    // Above notepad, as Vocalinka's window is; it holds a shortcut none of Vocalinka's use.
+    const DeliveryWindow delivery(MOD_CONTROL | MOD_ALT, VK_F6);
     // Delivered to that window, from the same start as the reading's, with notepad in front.
     const auto deliver = [&](const auto& trigger, std::vector<double>& into) {
-        TimeUntilMore(
-            notepad, trigger, [] { return g_delivered; }, into);
+        TimeUntilMore(notepad, trigger, &DeliveryWindow::Delivered, into);
     };
 
     constexpr int kRuns = 9;
@@ -164,11 +97,9 @@ int main() {
         measure(notepad, clickButton, clickMs);
         measure(notepad, pressShortcut, pressMs);
         measure(copyOnly.Window(), clickButton, copyClickMs);
-        deliver(ClickOn(delivery), clickDeliveryMs);
-        deliver(PressCtrlAlt(VK_F10), pressDeliveryMs);
+        deliver(ClickOn(delivery.Window()), clickDeliveryMs);
+        deliver(PressKeys({VK_CONTROL, VK_MENU}, VK_F6), pressDeliveryMs);
     }
-    UnregisterHotKey(delivery, kHotkeyId);
-    DestroyWindow(delivery);
     if (copyMs.empty() || clickMs.empty() || pressMs.empty() || copyClickMs.empty() ||
         clickDeliveryMs.empty() || pressDeliveryMs.empty()) {
         std::printf(

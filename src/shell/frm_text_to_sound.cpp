@@ -12,7 +12,7 @@
 #include "selection/selection_win.h"
 #include "settings/profile_file_win.h"
 #include "shell/picture_button.h"
-#include "shell/reading_hotkey_win.h"
+#include "shell/shortcut_keys_win.h"
 #include "speech/character_win.h"
 #include "speech/speaking_character.h"
 #include "ui/app_title.h"
@@ -82,8 +82,8 @@ void frmTextToSound::Create(HWND owner) {
                                       &frmTextToSound::OnMessage>(
         *this, wc, {.exStyle = kExStyle, .style = kStyle, .title = kMainCaption, .parent = owner})
         .release();
-    // The shortcut belongs to this window, from now until it closes.
-    const std::wstring hotkeyProblem = hotkey_.Register(hwnd_, ReadHotkeySetting());
+    // The shortcuts belong to this window, from now until it closes.
+    const std::wstring hotkeyProblem = shortcuts_.Register(hwnd_, ReadShortcutSettings());
     CreateControls();
     PlaceDesignedControls(hwnd_, kControls, WindowDpi(hwnd_));
     PlaceWindow();
@@ -157,8 +157,8 @@ LRESULT frmTextToSound::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_HOTKEY:
-            if (wParam == ReadingHotkey::kId) {
-                Hotkey_Pressed();
+            if (const std::optional<ShortcutRole> role = ShortcutKeys::RoleOf(wParam)) {
+                Shortcut_Pressed(*role);
                 return 0;
             }
             break;
@@ -172,12 +172,15 @@ LRESULT frmTextToSound::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
+        case WM_ENDSESSION:
+            if (wParam) SaveChangedSpeed();  // Windows ends this process when this returns
+            return 0;
         case WM_CLOSE:
             Form_Unload();
             DestroyWindow(hwnd_);
             return 0;
         case WM_DESTROY:
-            hotkey_.Unregister();
+            shortcuts_.Unregister();
             RemoveWindowSubclass(Command1_, Command1Proc, 0);
             PostQuitMessage(0);
             return 0;
@@ -202,6 +205,9 @@ LRESULT CALLBACK frmTextToSound::Command1Proc(HWND hwnd, UINT message, WPARAM wP
                 return 0;
             case WM_MBUTTONDOWN:
                 form->Command1_MouseDown(kMiddleButton);
+                return 0;
+            case WM_MOUSEWHEEL:
+                form->Command1_MouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));
                 return 0;
             case WM_LBUTTONUP: {
                 // The click, if this release makes one, has been handled.
@@ -253,7 +259,9 @@ void frmTextToSound::StartCharacter() {
 }
 
 void frmTextToSound::Form_Unload() {
-    // Nothing is saved on closing: every change of settings was saved when it was made.
+    // Every change of settings was saved when it was made, but for a Speed changed during a
+    // reading that the closing ends.
+    SaveChangedSpeed();
     if (CurrentCharacter()) CurrentCharacter()->Hide();
 }
 
@@ -325,6 +333,11 @@ void frmTextToSound::ShowPicture(HWND image) {
     SendMessageW(Command1_, BM_SETIMAGE, IMAGE_BITMAP, picture);
     // A screen reader announces what a click will do; the text itself is never drawn.
     SetWindowTextW(Command1_, image == Image2_ ? kStopName : kReadName);
+    if (image == Image2_) {
+        Reading_Began();
+    } else {
+        Reading_Ended();
+    }
 }
 
 }  // namespace vocalinka

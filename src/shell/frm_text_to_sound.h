@@ -14,7 +14,8 @@
 #include "selection/selection_win.h"
 #include "settings/profile.h"
 #include "settings/profile_file_win.h"
-#include "shell/reading_hotkey_win.h"
+#include "shell/reading_pace.h"
+#include "shell/shortcut_keys_win.h"
 #include "speech/speaking_character.h"
 #include "win32util/handles.h"
 
@@ -65,7 +66,19 @@ private:
     void Form_Unload();
     void Command1_MouseDown(int Button);
     void Command1_Click();
+    void Shortcut_Pressed(ShortcutRole role);
     void Hotkey_Pressed();
+    // Pauses the reading under way, or resumes the paused one.
+    void Pause_Pressed();
+    // Faster (positive) or Slower by `steps` from the next word of the reading under way, or
+    // for the next reading.
+    void ChangeSpeed(int steps);
+    void Command1_MouseWheel(int delta);
+    // The busy picture went up or came down: a reading began or ended.
+    void Reading_Began();
+    void Reading_Ended();
+    // Saves a Speed changed during the reading under way, which is then saved already.
+    void SaveChangedSpeed();
     // Reads the selection of `target` (or, when it is gone, of the window the z-order gives),
     // or stops the reading under way.
     // `readAlready`: what the press before the click read without copying.
@@ -125,7 +138,10 @@ private:
     // A message about a reading is on screen: a click meanwhile does not open a second one.
     bool telling_ = false;
     frmAbout about_;
-    ReadingHotkey hotkey_;
+    ShortcutKeys shortcuts_;
+    WheelNotches wheel_;
+    // The Speed was changed during the reading under way: it is saved when the reading ends.
+    bool speedUnsaved_ = false;
 };
 
 }  // namespace vocalinka

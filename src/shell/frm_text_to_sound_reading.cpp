@@ -66,7 +66,7 @@ void frmTextToSound::ReadSelection(const ReadingTarget& target, bool fromShortcu
         // A copy takes long enough to be seen, and for a second click to stop it: the busy
         // picture goes up. A direct read is over before it could be seen.
         ShowPicture(Image2_);
-        if (fromShortcut) hotkey_.WaitForRelease();
+        if (fromShortcut) shortcuts_.WaitForRelease();
         {
             copying_ = true;
             auto copyEnds = ScopeExit([this] { copying_ = false; });

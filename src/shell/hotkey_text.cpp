@@ -126,6 +126,41 @@ HotkeyParse ParseHotkey(std::string_view text) {
     return HotkeyParse{hotkey, {}};
 }
 
+const ShortcutRoleText& TextOf(ShortcutRole role) {
+    static constexpr std::array<ShortcutRoleText, kShortcutRoleCount> kTexts{{
+        {"reading", "Hotkey", kDefaultHotkeyText},
+        {"pause", "PauseHotkey", "Ctrl+Alt+F9"},
+        {"faster", "FasterHotkey", "Ctrl+Alt+F11"},
+        {"slower", "SlowerHotkey", "Ctrl+Alt+F10"},
+    }};
+    return kTexts[static_cast<std::size_t>(role)];
+}
+
+ShortcutChoices ChooseShortcuts(const ShortcutSettings& settings) {
+    ShortcutChoices choices;
+    for (std::size_t i = 0; i < kShortcutRoleCount; ++i) {
+        ShortcutChoice& choice = choices[i];
+        choice.fromSetting = settings[i].has_value();
+        choice.text = settings[i].value_or(std::string(TextOf(ShortcutRole(i)).defaultText));
+        HotkeyParse parsed = ParseHotkey(choice.text);
+        choice.hotkey = parsed.hotkey;
+        choice.error = std::move(parsed.error);
+    }
+    // The person's settings claim their keys first, then the defaults, each in role order.
+    std::vector<std::size_t> owners;
+    for (const bool settingsFirst : {true, false}) {
+        for (std::size_t i = 0; i < kShortcutRoleCount; ++i) {
+            ShortcutChoice& choice = choices[i];
+            if (choice.fromSetting != settingsFirst || !choice.hotkey) continue;
+            for (const std::size_t owner : owners) {
+                if (choices[owner].hotkey == choice.hotkey) choice.sameKeysAs = ShortcutRole(owner);
+            }
+            if (!choice.sameKeysAs) owners.push_back(i);
+        }
+    }
+    return choices;
+}
+
 std::string HotkeyText(const Hotkey& hotkey) {
     std::string text;
     for (const Named& modifier : kModifiers) {

@@ -98,8 +98,8 @@ TEST_F(DirectReading, ThePhraseSelectedInNotepadsFindBox) {
 // by the shortcut.
 class MessageBoxReading : public DirectReading {
 protected:
-    void PressShortcutOrClick() override { PressShortcut({VK_CONTROL, VK_MENU}, VK_F9); }
-    const HotkeySetting shortcut_{L"Ctrl+Alt+F9"};
+    void PressShortcutOrClick() override { PressShortcut({VK_CONTROL, VK_MENU}, VK_F7); }
+    const HotkeySetting shortcut_{L"Ctrl+Alt+F7"};
 };
 
 TEST_F(MessageBoxReading, ItsMessageByTheClickAndByTheShortcut) {
@@ -114,7 +114,7 @@ TEST_F(MessageBoxReading, ItsMessageByTheClickAndByTheShortcut) {
         10s));
     ASSERT_NO_FATAL_FAILURE(ExpectClickReads(box, L"The report could not be saved."));
 
-    PressShortcut({VK_CONTROL, VK_MENU}, VK_F9);
+    PressShortcut({VK_CONTROL, VK_MENU}, VK_F7);
     ASSERT_TRUE(WaitForCount("request", "Speak", ++speaks_)) << "the shortcut read nothing";
     EXPECT_EQ(LastSpoken(), kDefaultTags + std::wstring(L"The report could not be saved."));
     ExpectStoppedAndUntouched(box);

@@ -124,7 +124,7 @@ TEST_F(ReadingE2E, ACharacterSettingNamingNothingInstalledFallsBackToMerlin) {
 class ShortcutReading : public NotepadReading {};
 
 TEST_F(ShortcutReading, ReadsTheWindowInFrontAndAPressDuringTheReadingStopsIt) {
-    const HotkeySetting setting(L"Ctrl+Alt+F9");
+    const HotkeySetting setting(L"Ctrl+Alt+F7");
     ASSERT_TRUE(notepad_.Ready());
     StartProgram(kFastAndLow);
     WaitForGreetingToEnd();
@@ -133,7 +133,7 @@ TEST_F(ShortcutReading, ReadsTheWindowInFrontAndAPressDuringTheReadingStopsIt) {
     notepad_.Select(L"Read from the keyboard.", true);
     ASSERT_EQ(GetForegroundWindow(), notepad_.Main());
     const std::size_t speaks = Count("request", "Speak");
-    PressShortcut({VK_CONTROL, VK_MENU}, VK_F9);
+    PressShortcut({VK_CONTROL, VK_MENU}, VK_F7);
     ASSERT_TRUE(WaitForCount("request", "Speak", speaks + 1)) << "the shortcut read nothing";
     EXPECT_EQ(LastSpoken(), L"\\Spd=150\\\\Pit=90\\Read from the keyboard.");
     EXPECT_TRUE(Busy());
@@ -145,7 +145,7 @@ TEST_F(ShortcutReading, ReadsTheWindowInFrontAndAPressDuringTheReadingStopsIt) {
     }
 
     const std::size_t stops = Count("request", "Stop");
-    PressShortcut({VK_CONTROL, VK_MENU}, VK_F9);
+    PressShortcut({VK_CONTROL, VK_MENU}, VK_F7);
     ASSERT_TRUE(WaitForCount("request", "Stop", stops + 1)) << "the second press did not stop";
     EXPECT_TRUE(PumpUntil([&] { return Idle(); }));
     EXPECT_EQ(Count("request", "Speak"), speaks + 1);
@@ -181,7 +181,7 @@ TEST_F(ReadingE2E, AShortcutThatCannotBeUnderstoodIsSaidOnceAndTheProgramRuns) {
 }
 
 TEST_F(ReadingE2E, ASecondCopyOfTheProgramDoesNotTakeTheShortcutSilently) {
-    const HotkeySetting setting(L"Ctrl+Alt+F9");
+    const HotkeySetting setting(L"Ctrl+Alt+F7");
     StartProgram();
     EXPECT_EQ(program_.MessageText(), L"");
 
@@ -189,7 +189,7 @@ TEST_F(ReadingE2E, ASecondCopyOfTheProgramDoesNotTakeTheShortcutSilently) {
     ASSERT_TRUE(second.Start());
     std::wstring message;
     ASSERT_TRUE(PumpUntil([&] { return !(message = second.MessageText()).empty(); }, 20s));
-    EXPECT_NE(message.find(L"Ctrl+Alt+F9 is already taken"), std::wstring::npos);
+    EXPECT_NE(message.find(L"Ctrl+Alt+F7 is already taken"), std::wstring::npos);
     EXPECT_EQ(program_.MessageText(), L"");
 }
 

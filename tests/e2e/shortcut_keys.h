@@ -1,5 +1,5 @@
-// The reading shortcut as the tests and benchmarks use it: its registry value for one run
-// (PressShortcut presses it as a person does).
+// The shortcuts as the tests and benchmarks use them: their registry values for one run
+// (PressShortcut presses them as a person does).
 #pragma once
 
 #include <windows.h>
@@ -10,14 +10,17 @@
 
 namespace e2e {
 
-// The registry value HKCU\\Software\\Vocalinka\\Hotkey while this lives; what was there
-// comes back.
+// The registry value HKCU\\Software\\Vocalinka\\<name> (the reading shortcut's "Hotkey"
+// unless named) while this lives; what was there comes back.
 class HotkeySetting {
 public:
-    explicit HotkeySetting(const std::wstring& text) { value_.Set(text); }
+    explicit HotkeySetting(const std::wstring& text, const wchar_t* name = L"Hotkey")
+        : value_(HKEY_CURRENT_USER, L"Software\\Vocalinka", name) {
+        value_.Set(text);
+    }
 
 private:
-    ScopedRegistryValue value_{HKEY_CURRENT_USER, L"Software\\Vocalinka", L"Hotkey"};
+    ScopedRegistryValue value_;
 };
 
 }  // namespace e2e

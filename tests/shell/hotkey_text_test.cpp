@@ -74,11 +74,58 @@ TEST(HotkeyText, RefusesWhatCannotBeUnderstoodAndSaysWhy) {
     }
 }
 
-TEST(HotkeyText, DefaultIsAValidShortcutWithCtrlAndAlt) {
-    const HotkeyParse parsed = ParseHotkey(kDefaultHotkeyText);
-    ASSERT_TRUE(parsed.hotkey);
-    EXPECT_EQ(parsed.hotkey->modifiers, kModControl | kModAlt);
-    EXPECT_EQ(HotkeyText(*parsed.hotkey), kDefaultHotkeyText);
+TEST(HotkeyText, DefaultsAreDistinctCtrlAltFunctionKeysThatEveryProgramLeavesAlone) {
+    const ShortcutChoices choices = ChooseShortcuts({});
+    for (std::size_t i = 0; i < kShortcutRoleCount; ++i) {
+        const ShortcutChoice& choice = choices[i];
+        ASSERT_TRUE(choice.Usable()) << choice.text << ": " << choice.error;
+        EXPECT_FALSE(choice.fromSetting);
+        EXPECT_EQ(choice.hotkey->modifiers, kModControl | kModAlt) << choice.text;
+        // F8 to F11: typed by no layout with AltGr, and F12 is left to graphics utilities.
+        EXPECT_GE(choice.hotkey->virtualKey, 0x77u) << choice.text;
+        EXPECT_LE(choice.hotkey->virtualKey, 0x7Au) << choice.text;
+        EXPECT_EQ(HotkeyText(*choice.hotkey), choice.text);
+    }
+    EXPECT_EQ(choices[0].text, kDefaultHotkeyText);
+}
+
+TEST(HotkeyText, OurOwnShortcutsThatNameTheSameKeysLeaveOneOfThemWithout) {
+    constexpr auto kRead = static_cast<std::size_t>(ShortcutRole::Read);
+    constexpr auto kPause = static_cast<std::size_t>(ShortcutRole::Pause);
+    constexpr auto kFaster = static_cast<std::size_t>(ShortcutRole::Faster);
+    constexpr auto kSlower = static_cast<std::size_t>(ShortcutRole::Slower);
+    {
+        // Two settings: the earlier role keeps the keys, whatever the spelling.
+        ShortcutSettings settings;
+        settings[kFaster] = "Ctrl+Shift+Up";
+        settings[kSlower] = "shift+ctrl+up";
+        const ShortcutChoices choices = ChooseShortcuts(settings);
+        EXPECT_TRUE(choices[kFaster].Usable());
+        EXPECT_FALSE(choices[kSlower].Usable());
+        EXPECT_EQ(choices[kSlower].sameKeysAs, ShortcutRole::Faster);
+        EXPECT_TRUE(choices[kSlower].error.empty());
+    }
+    {
+        // A setting beats a default, even the default of an earlier role.
+        ShortcutSettings settings;
+        settings[kSlower] = "Ctrl+Alt+F8";
+        const ShortcutChoices choices = ChooseShortcuts(settings);
+        EXPECT_TRUE(choices[kSlower].Usable());
+        EXPECT_EQ(choices[kRead].sameKeysAs, ShortcutRole::Slower);
+        EXPECT_TRUE(choices[kPause].Usable());
+    }
+    {
+        // Turned off or not understood: no keys to share, and the others keep theirs.
+        ShortcutSettings settings;
+        settings[kRead] = "";
+        settings[kPause] = "Ctrl+Banana";
+        const ShortcutChoices choices = ChooseShortcuts(settings);
+        EXPECT_FALSE(choices[kRead].hotkey);
+        EXPECT_TRUE(choices[kRead].error.empty());
+        EXPECT_EQ(choices[kPause].error, "\"Banana\" is not the name of a key");
+        EXPECT_EQ(choices[kPause].text, "Ctrl+Banana");
+        EXPECT_TRUE(choices[kFaster].Usable() && choices[kSlower].Usable());
+    }
 }
 
 }  // namespace
