@@ -142,8 +142,9 @@ PathShape ShapeReader::ReadPath(Tokens args) const {
                          std::to_string(points * 2) + " numbers");
         }
         PathCommand step{command, {}};
-        for (std::size_t p = 0; p < points; ++p)
+        for (std::size_t p = 0; p < points; ++p) {
             step.points.push_back(reader_.Point(args, i + p * 2));
+        }
         path.push_back(std::move(step));
         i += points * 2;
         if (command == 'M') {
