@@ -1,5 +1,5 @@
-// The character maker: its geometry and rasteriser, its PNG writer, and characters built from
-// scene sources.
+// The character maker: its geometry and rasteriser, its PNG writer, and characters drawn from
+// scenes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +13,7 @@
 #include "raster.h"
 #include "render.h"
 #include "scene.h"
+#include "tiny_source.h"
 
 namespace charmaker {
 namespace {
@@ -149,57 +150,6 @@ TEST(PngTest, WritesAValidUncompressedPng) {
     EXPECT_EQ(u32(zlib, zlib.size() - 4), b << 16 | a);
 }
 
-// A small complete source; cases add lines to it or spoil it. The face around the mouth keeps
-// still in the Speak frames while the arm moves.
-const std::string kSource = R"(character Tiny
-size 24 24
-samples 3
-anchor 12 14
-pivot 12 22
-colour red #ff0000
-group face pivot 8 8
-    circle red 8 8 6
-    variant mouth shut
-        rect #000000 6 10 4 1
-    end
-    variant mouth open
-        rect #000000 6 9 4 3
-    end
-end
-group arm pivot 18 12
-    rect #3050c0 17 12 2 8 1
-end
-frame rest
-frame lean like rest face.rotate=10
-frame wave arm.rotate=-40
-frame small scale=0.5 opacity=0.5
-animation Show once small 50 rest 50
-animation Idle loop rest 1000 lean 100
-animation Hide once small 50
-animation Speak loop rest 100 wave 100
-mouth Closed mouth=shut
-mouth Small mouth=open
-mouth Medium mouth=open
-mouth Wide mouth=open
-mouth Round mouth=open
-)";
-
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-    const std::size_t at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    return text.replace(at, from.size(), to);
-}
-
-// The first fault in reading the source or in building the character from it.
-std::string ErrorOf(const std::string& source) {
-    try {
-        BuildCharacter(ParseScene(source));
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "no error";
-}
-
 // The promise the overlays make: a Speak frame with a mouth pasted on is exactly the character
 // drawn in that frame's pose with that mouth.
 void ExpectMouthsMatchDrawing(const Scene& scene, const format::CharacterData& character) {
@@ -216,68 +166,8 @@ void ExpectMouthsMatchDrawing(const Scene& scene, const format::CharacterData& c
     }
 }
 
-TEST(SceneTest, FramesInheritAndOverride) {
-    const Scene scene = ParseScene(
-        Replace(kSource, "face.rotate=10\n",
-                "face.rotate=10 mouth=open\n"
-                "frame lean2 like lean face.move=1,-2 face.scale=2 scale=0.5,0.25 opacity=0.5\n"));
-    ASSERT_EQ(scene.frames.size(), 5u);
-    const Pose& pose = scene.frames[2].pose;
-    EXPECT_EQ(pose.groups.at("face").degrees, 10) << "inherited";
-    EXPECT_EQ(pose.groups.at("face").move.y, -2);
-    EXPECT_EQ(pose.groups.at("face").sx, 2);
-    EXPECT_EQ(pose.whole.sy, 0.25);
-    EXPECT_EQ(pose.opacity, 0.5);
-    EXPECT_EQ(pose.variants.at("mouth"), "open");
-}
-
-TEST(SceneTest, FaultsInTheSourceOrTheCharacterAreReported) {
-    const std::string circle = "circle red 8 8 6";
-    const struct {
-        std::string from, to, error;
-    } cases[] = {
-        {"size 24 24", "size 24 0", "line 2: the height must be a whole number from 1 to 1024"},
-        {"#ff0000", "#ff00", "line 6: colour '#ff00' must be #rrggbb or #rrggbbaa"},
-        {circle, "circle red 8 8 x", "line 8: a value must be a number, not 'x'"},
-        {circle, "blob red 8 8 6", "line 8: unknown shape 'blob'"},
-        {circle, "path red L 1 1", "line 8: a path starts with M"},
-        {circle, "path red M 1 1 L 2", "line 8: path command L needs 2 numbers"},
-        {circle, "path red M 1 1 L 2 2", "line 8: the path encloses nothing"},
-        {"colour red #ff0000", "gradient red linear 0 0 1 1 0.5 #000000 0.2 #ffffff",
-         "line 6: gradient offsets rise from 0 to 1"},
-        {"#ff0000", "#ff0000\ncolour red #00ff00", "line 7: paint 'red' is defined twice"},
-        {"end\ngroup arm", "group arm", "line 30: 'face' is not closed by 'end'"},
-        {"rest 1000", "rest 5", "line 24: a duration must be a whole number from 10 to 65535"},
-        {"lean 100", "leaning 100", "line 24: unknown frame 'leaning'"},
-        {"face.rotate=10", "face.spin=10", "line 20: unknown setting 'face.spin' (rotate"},
-        {"face.rotate=10", "nose.rotate=10", "line 20: unknown group 'nose'"},
-        {"face.rotate=10", "mouth=ajar", "line 20: slot 'mouth' has no variant 'ajar'"},
-        {"face.rotate=10", "opacity=2", "line 20: opacity goes from 0 to 1"},
-        {"lean like rest", "lean like lean", "line 20: frame 'lean' is not defined before"},
-        {"Round mouth=open", "Round", "line 31: mouth Round changes nothing"},
-        {"Round mouth=open", "Oval mouth=open", "line 31: unknown mouth shape 'Oval' (Closed"},
-        {"mouth Round mouth=open\n", "", "mouth Round is not defined"},
-        {"character Tiny", "// no name", "the source has no 'character' line"},
-        {circle,
-         "// a comment\n    path red M 1 1 \\\n    L 5 1 L 5 5 Z // closed\n    circle blue 8 8 6",
-         "line 11: unknown paint 'blue'"},  // comments and continued lines keep the count
-        // Sources that read well but would make a bad character.
-        {"opacity=0.5", "opacity=0.5\nframe spare", "line 23: frame 'spare' is not used by any"},
-        {"arm.rotate=-40", "arm.rotate=-40 move=0,1", "the Speak frames differ around the mouth"},
-        {"Round mouth=open", "Round mouth=open\nanimation Speak2 loop rest 100", "no error"},
-    };
-    for (const auto& c : cases) {
-        const std::string error = ErrorOf(Replace(kSource, c.from, c.to));
-        EXPECT_NE(error.find(c.error), std::string::npos) << c.to << "\n  gave: " << error;
-    }
-    // Mouths that draw nothing new leave nothing to cut.
-    std::string still = kSource;
-    for (int i = 0; i < 4; ++i) still = Replace(still, "mouth=open", "mouth=shut");
-    EXPECT_EQ(ErrorOf(still), "the mouth shapes do not change the Speak frames");
-}
-
 TEST(BuildCharacterTest, FramesAnimationsAndMouthsComeFromTheSource) {
-    const Scene scene = ParseScene(kSource);
+    const Scene scene = ParseScene(kTinySource);
     const format::CharacterData character = BuildCharacter(scene);
     ASSERT_EQ(character.frames.size(), 4u);
     EXPECT_NE(character.frames[0], character.frames[2]) << "the arm moved";
@@ -297,6 +187,24 @@ TEST(BuildCharacterTest, FramesAnimationsAndMouthsComeFromTheSource) {
     };
     EXPECT_LT(alphaSum(3) * 6, alphaSum(0));
     EXPECT_EQ(BuildCharacter(scene), character) << "the same source, the same character";
+}
+
+TEST(BuildCharacterTest, ScenesThatWouldMakeABadCharacterAreRefused) {
+    ExpectFaults(
+        {
+            {"opacity=0.5", "opacity=0.5\nframe spare",
+             "line 23: frame 'spare' is not used by any"},
+            {"arm.rotate=-40", "arm.rotate=-40 move=0,1",
+             "the Speak frames differ around the mouth"},
+            {"Round mouth=open", "Round mouth=open\nanimation Speak2 loop rest 100", "no error"},
+            // Mouths that draw nothing new leave nothing to cut.
+            {"Small mouth=open\nmouth Medium mouth=open\nmouth Wide mouth=open\nmouth Round "
+             "mouth=open",
+             "Small mouth=shut\nmouth Medium mouth=shut\nmouth Wide mouth=shut\nmouth Round "
+             "mouth=shut",
+             "the mouth shapes do not change the Speak frames"},
+        },
+        [](const std::string& source) { BuildCharacter(ParseScene(source)); });
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // A character source: the shapes of a character, its poses (frames), animations and mouth
-// shapes, read from the text format described in characters/README.md.
+// shapes, built from the text format described in characters/README.md.
 #pragma once
 
 #include <array>
@@ -7,13 +7,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "agent/core/speech_engine.h"
 #include "geometry.h"
 #include "raster.h"
-#include "scene_reader.h"
+#include "scene_description.h"
 
 namespace charmaker {
 
@@ -50,13 +49,6 @@ struct FrameSource {
     int line = 0;
 };
 
-struct AnimationSource {
-    std::string name;
-    bool loops = false;
-    std::vector<std::pair<std::string, int>> steps;  // frame name, duration in ms
-    int line = 0;
-};
-
 struct Scene {
     std::string name;
     int width = 0;
@@ -77,7 +69,8 @@ struct Scene {
     bool Shows(const Pose& pose, const Node& variant) const;
 };
 
-// Throws SourceError on the first fault.
+// Reads the source, then builds the scene from what it says. Throws SourceError on the first
+// fault in how the source is written or, failing that, in what it means.
 Scene ParseScene(std::string_view source);
 
 }  // namespace charmaker

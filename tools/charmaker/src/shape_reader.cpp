@@ -1,109 +1,107 @@
 #include "shape_reader.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <cmath>
-#include <numbers>
+#include <cstdint>
 #include <string_view>
 
 namespace charmaker {
-namespace {
 
-Polygon Star(Vec2 centre, double outer, double inner, int points, double degrees) {
-    Polygon polygon;
-    for (int i = 0; i < points * 2; ++i) {
-        const double angle =
-            (degrees - 90) * std::numbers::pi / 180 + std::numbers::pi * i / points;
-        const double radius = i % 2 == 0 ? outer : inner;
-        polygon.push_back(centre + Vec2{std::cos(angle), std::sin(angle)} * radius);
+PaintRef ShapeReader::ReadPaint(const std::string& token) const {
+    if (!token.starts_with('#')) return {std::nullopt, token};
+    const std::string_view hex = std::string_view(token).substr(1);
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(hex.data(), hex.data() + hex.size(), value, 16);
+    if ((hex.size() != 6 && hex.size() != 8) || error != std::errc{} ||
+        end != hex.data() + hex.size()) {
+        reader_.Fail("colour '" + token + "' must be #rrggbb or #rrggbbaa");
     }
-    return polygon;
+    if (hex.size() == 6) value = value << 8 | 0xFF;
+    return {Premultiplied(static_cast<std::uint8_t>(value >> 24),
+                          static_cast<std::uint8_t>(value >> 16),
+                          static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)),
+            {}};
 }
 
-}  // namespace
-
-Rgba ShapeReader::Colour(const std::string& token) const {
-    if (token.starts_with('#')) {
-        const std::string_view hex = std::string_view(token).substr(1);
-        unsigned value = 0;
-        const auto [end, error] = std::from_chars(hex.data(), hex.data() + hex.size(), value, 16);
-        if ((hex.size() != 6 && hex.size() != 8) || error != std::errc{} ||
-            end != hex.data() + hex.size()) {
-            reader_.Fail("colour '" + token + "' must be #rrggbb or #rrggbbaa");
-        }
-        if (hex.size() == 6) value = value << 8 | 0xFF;
-        return Premultiplied(
-            static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
-            static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value));
-    }
-    const auto found = paints_.find(token);
-    if (found == paints_.end() || found->second.kind != Paint::Kind::Solid) {
-        reader_.Fail("unknown colour '" + token + "'");
-    }
-    return found->second.colour;
+ColourDefinition ShapeReader::ReadColour(Tokens args) const {
+    reader_.Count(args, 2, 2, "colour <name> <#rrggbb[aa]>");
+    PaintRef colour = ReadPaint(args[1]);
+    if (!IsName(args[0])) reader_.Fail("'" + args[0] + "' is not a name");
+    return {args[0], std::move(colour)};
 }
 
-Paint ShapeReader::PaintOf(const std::string& token) const {
-    if (token.starts_with('#')) return {Paint::Kind::Solid, Colour(token)};
-    const auto found = paints_.find(token);
-    if (found == paints_.end()) reader_.Fail("unknown paint '" + token + "'");
-    return found->second;
-}
-
-void ShapeReader::Define(const std::string& name, Paint paint) {
-    if (!IsName(name)) reader_.Fail("'" + name + "' is not a name");
-    if (!paints_.emplace(name, std::move(paint)).second) {
-        reader_.Fail("paint '" + name + "' is defined twice");
-    }
-}
-
-void ShapeReader::Gradient(Tokens args) {
+GradientDefinition ShapeReader::ReadGradient(Tokens args) const {
     const std::string usage =
         "gradient <name> linear <x1> <y1> <x2> <y2> <offset> <colour> ... or "
         "gradient <name> radial <cx> <cy> <rx> <ry> <offset> <colour> ...";
     if (args.size() < 8 || args.size() % 2 != 0) reader_.Fail("expected: " + usage);
-    Paint paint;
+    GradientDefinition gradient{args[0]};
     if (args[1] == "linear") {
-        paint.kind = Paint::Kind::Linear;
-        paint.from = reader_.Point(args, 2);
-        paint.to = reader_.Point(args, 4);
+        gradient.kind = Paint::Kind::Linear;
     } else if (args[1] == "radial") {
-        paint.kind = Paint::Kind::Radial;
-        paint.centre = reader_.Point(args, 2);
-        paint.radii = reader_.Point(args, 4);
+        gradient.kind = Paint::Kind::Radial;
     } else {
         reader_.Fail("expected: " + usage);
     }
+    gradient.first = reader_.Point(args, 2);
+    gradient.second = reader_.Point(args, 4);
     for (std::size_t i = 6; i < args.size(); i += 2) {
         const double offset = reader_.Number(args[i]);
-        const double previous = paint.stops.empty() ? 0 : paint.stops.back().offset;
+        const double previous = gradient.stops.empty() ? 0 : gradient.stops.back().first;
         if (offset < previous || offset > 1) reader_.Fail("gradient offsets rise from 0 to 1");
-        paint.stops.push_back({offset, Colour(args[i + 1])});
+        gradient.stops.emplace_back(offset, ReadPaint(args[i + 1]));
     }
-    Define(args[0], std::move(paint));
+    if (!IsName(args[0])) reader_.Fail("'" + args[0] + "' is not a name");
+    return gradient;
 }
 
-Outline ShapeReader::Shape(const std::string& kind, Tokens args) const {
+FilledShape ShapeReader::ReadFilled(const std::string& kind, Tokens args) const {
+    const auto line = std::find(args.begin(), args.end(), "line");
+    const Tokens shape = args.first(static_cast<std::size_t>(line - args.begin()));
+    if (shape.empty()) reader_.Fail("unknown statement '" + kind + "'");
+    FilledShape filled{ReadPaint(shape[0]), ReadShape(kind, shape.subspan(1))};
+    if (line != args.end()) {
+        if (args.end() - line != 3) reader_.Fail("expected: ... line <paint> <width>");
+        filled.edge.emplace(ReadPaint(line[1]), reader_.Number(line[2]));
+    }
+    return filled;
+}
+
+StrokedPath ShapeReader::ReadStroke(Tokens args) const {
+    if (args.size() < 4) reader_.Fail("expected: stroke <paint> <width> <path...>");
+    PaintRef paint = ReadPaint(args[0]);
+    PathShape path = ReadPath(args.subspan(2));
+    return {std::move(paint), reader_.Number(args[1]), std::move(path)};
+}
+
+ClipShape ShapeReader::ReadClip(Tokens args) const {
+    if (args.empty()) reader_.Fail("expected: clip <shape> <numbers...>");
+    return {ReadShape(args[0], args.subspan(1))};
+}
+
+ShapeDescription ShapeReader::ReadShape(const std::string& kind, Tokens args) const {
     if (kind == "ellipse") {
         reader_.Count(args, 4, 5, "ellipse <paint> <cx> <cy> <rx> <ry> [<degrees>]");
-        return {Ellipse(reader_.Point(args, 0), reader_.Number(args[2]), reader_.Number(args[3]),
-                        args.size() == 5 ? reader_.Number(args[4]) : 0)};
+        return EllipseShape{reader_.Point(args, 0), reader_.Number(args[2]),
+                            reader_.Number(args[3]),
+                            args.size() == 5 ? reader_.Number(args[4]) : 0};
     }
     if (kind == "circle") {
         reader_.Count(args, 3, 3, "circle <paint> <cx> <cy> <r>");
-        return {
-            Ellipse(reader_.Point(args, 0), reader_.Number(args[2]), reader_.Number(args[2]), 0)};
+        const double radius = reader_.Number(args[2]);
+        return EllipseShape{reader_.Point(args, 0), radius, radius, 0};
     }
     if (kind == "rect") {
         reader_.Count(args, 4, 5, "rect <paint> <x> <y> <width> <height> [<radius>]");
-        return {RoundedRect(reader_.Point(args, 0), reader_.Point(args, 2),
-                            args.size() == 5 ? reader_.Number(args[4]) : 0)};
+        return RectShape{reader_.Point(args, 0), reader_.Point(args, 2),
+                         args.size() == 5 ? reader_.Number(args[4]) : 0};
     }
     if (kind == "star") {
         reader_.Count(args, 5, 6, "star <paint> <cx> <cy> <outer> <inner> <points> [<degrees>]");
-        return {Star(reader_.Point(args, 0), reader_.Number(args[2]), reader_.Number(args[3]),
-                     reader_.Integer(args[4], 3, 32, "points"),
-                     args.size() == 6 ? reader_.Number(args[5]) : 0)};
+        return StarShape{reader_.Point(args, 0), reader_.Number(args[2]), reader_.Number(args[3]),
+                         reader_.Integer(args[4], 3, 32, "points"),
+                         args.size() == 6 ? reader_.Number(args[5]) : 0};
     }
     if (kind == "polygon") {
         if (args.size() < 6 || args.size() % 2 != 0) {
@@ -111,18 +109,14 @@ Outline ShapeReader::Shape(const std::string& kind, Tokens args) const {
         }
         Polygon polygon;
         for (std::size_t i = 0; i < args.size(); i += 2) polygon.push_back(reader_.Point(args, i));
-        return {polygon};
+        return polygon;
     }
-    if (kind == "path") {
-        Outline outline = Path(args).Fill();
-        if (outline.empty()) reader_.Fail("the path encloses nothing");
-        return outline;
-    }
+    if (kind == "path") return ReadPath(args);
     reader_.Fail("unknown shape '" + kind + "'");
 }
 
-PathBuilder ShapeReader::Path(Tokens args) const {
-    PathBuilder path;
+PathShape ShapeReader::ReadPath(Tokens args) const {
+    PathShape path;
     char command = 0;
     bool open = false;
     for (std::size_t i = 0; i < args.size();) {
@@ -134,34 +128,31 @@ PathBuilder ShapeReader::Path(Tokens args) const {
             command = args[i++][0];
             if (command == 'Z') {
                 if (!open) reader_.Fail("Z without an open path");
-                path.Close();
+                path.push_back({'Z', {}});
                 open = false;
                 command = 0;
             }
             continue;
         }
-        if (!path.HasCurrentPoint() && command != 'M') reader_.Fail("a path starts with M");
+        if (path.empty() && command != 'M') reader_.Fail("a path starts with M");
         if (command != 'M' && !open) reader_.Fail("a path continues after Z only with M");
-        const std::size_t needed = command == 'C' ? 6 : command == 'Q' ? 4 : 2;
-        if (args.size() - i < needed) {
+        const std::size_t points = command == 'C' ? 3 : command == 'Q' ? 2 : 1;
+        if (args.size() - i < points * 2) {
             reader_.Fail(std::string("path command ") + command + " needs " +
-                         std::to_string(needed) + " numbers");
+                         std::to_string(points * 2) + " numbers");
         }
+        PathCommand step{command, {}};
+        for (std::size_t p = 0; p < points; ++p) {
+            step.points.push_back(reader_.Point(args, i + p * 2));
+        }
+        path.push_back(std::move(step));
+        i += points * 2;
         if (command == 'M') {
-            path.MoveTo(reader_.Point(args, i));
             open = true;
             command = 'L';
-        } else if (command == 'L') {
-            path.LineTo(reader_.Point(args, i));
-        } else if (command == 'Q') {
-            path.QuadTo(reader_.Point(args, i), reader_.Point(args, i + 2));
-        } else {
-            path.CubicTo(reader_.Point(args, i), reader_.Point(args, i + 2),
-                         reader_.Point(args, i + 4));
         }
-        i += needed;
     }
-    if (!path.HasCurrentPoint()) reader_.Fail("the path is empty");
+    if (path.empty()) reader_.Fail("the path is empty");
     return path;
 }
 
