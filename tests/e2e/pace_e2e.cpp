@@ -32,9 +32,8 @@ class HoldingTheReading : public NotepadReading {
 protected:
     void Press(WORD key) const { PressShortcut({VK_CONTROL, VK_SHIFT}, key); }
 
-    // Starts reading the long text with the reading shortcut and waits for its first words.
-    void StartLongReading() {
-        ASSERT_NO_FATAL_FAILURE(StartReadyToRead());
+    // Reads the long text with the reading shortcut and waits for its first words.
+    void ReadLongText() {
         notepad_.Select(LongText(), true);
         PressShortcut({VK_CONTROL, VK_MENU}, VK_F8);
         ASSERT_TRUE(WaitForWord(2));
@@ -93,15 +92,14 @@ std::optional<std::chrono::milliseconds> CpuTime(DWORD processId) {
 
 TEST_F(HoldingTheReading, PauseHoldsTheWordsResumeGoesOnFromTheNextAndAClickStopsItPaused) {
     ASSERT_TRUE(notepad_.Ready());
-    ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ASSERT_NO_FATAL_FAILURE(WaitForGreetingToEnd());
+    ASSERT_NO_FATAL_FAILURE(StartReadyToRead());
     // At rest, the pause keys are anybody's.
     ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT, kPauseKey));
     UnregisterHotKey(nullptr, 1);
     const auto restStart = CpuTime(program_.ProcessId());
     Sleep(2000);
     const auto restEnd = CpuTime(program_.ProcessId());
-    ASSERT_NO_FATAL_FAILURE(StartLongReading());
+    ASSERT_NO_FATAL_FAILURE(ReadLongText());
     EXPECT_FALSE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT, kPauseKey))
         << "a reading holds the pause keys";
 
@@ -150,7 +148,8 @@ TEST_F(HoldingTheReading, PauseHoldsTheWordsResumeGoesOnFromTheNextAndAClickStop
 
 TEST_F(HoldingTheReading, FasterAndSlowerChangeTheWordsPaceAndTheProfileKeepsTheLastSpeed) {
     ASSERT_TRUE(notepad_.Ready());
-    ASSERT_NO_FATAL_FAILURE(StartLongReading());
+    ASSERT_NO_FATAL_FAILURE(StartReadyToRead());
+    ASSERT_NO_FATAL_FAILURE(ReadLongText());
     const std::string savedBefore = program_.ReadProfile().value_or("");
     const auto normal = MeanGap(6);
 
