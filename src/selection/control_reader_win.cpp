@@ -329,8 +329,10 @@ std::optional<DWORD> IntegrityLevel(HANDLE process) {
     DWORD bytes = 0;
     GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &bytes);
     std::vector<BYTE> label(bytes);
-    if (bytes == 0 || !GetTokenInformation(token, TokenIntegrityLevel, label.data(), bytes, &bytes))
+    if (bytes == 0 ||
+        !GetTokenInformation(token, TokenIntegrityLevel, label.data(), bytes, &bytes)) {
         return std::nullopt;
+    }
     PSID sid = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(label.data())->Label.Sid;
     const UCHAR count = *GetSidSubAuthorityCount(sid);
     if (count == 0) return std::nullopt;

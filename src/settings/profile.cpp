@@ -144,14 +144,15 @@ void ApplyProfileText(std::string_view profileText, ProfileSettings& settings) {
     std::string value;
     for (const auto& line : lines) {
         ReturnKeyValue(line, key, value);
-        if (key == "Character")
+        if (key == "Character") {
             settings.Character = value;
-        else if (key == "Language")
+        } else if (key == "Language") {
             settings.Language = value;
-        else if (key == "Speed")
+        } else if (key == "Speed") {
             settings.Speed = value;
-        else if (key == "Pitch")
+        } else if (key == "Pitch") {
             settings.Pitch = value;
+        }
     }
 }
 

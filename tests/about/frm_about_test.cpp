@@ -11,6 +11,7 @@
 #include "about/sys_info.h"
 #include "dialog_test_support.h"
 #include "resources/dialogs_resource.h"
+#include "test_support/registry_key.h"
 #include "test_support/test_files.h"
 #include "ui/app_title.h"
 #include "win32util/handles.h"
@@ -115,36 +116,16 @@ TEST(VersionText, IsEmptyForAModuleWithoutVersion) {
     EXPECT_EQ(VersionText(module.get()), L"");
 }
 
-// A key of its own below HKEY_CURRENT_USER, removed with its values.
-class TestKey {
-public:
-    TestKey() { RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str()); }
-    TestKey(const TestKey&) = delete;
-    TestKey& operator=(const TestKey&) = delete;
-    ~TestKey() { RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str()); }
-
-    std::wstring Path(const std::wstring& subkey) const { return path_ + L"\\" + subkey; }
-    void SetText(const std::wstring& subkey, const wchar_t* name, const std::wstring& text,
-                 DWORD type = REG_SZ) const {
-        RegSetKeyValueW(HKEY_CURRENT_USER, Path(subkey).c_str(), name, type, text.c_str(),
-                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    }
-
-private:
-    std::wstring path_ = L"Software\\VocalinkaTest-" + std::to_wstring(GetCurrentProcessId());
-};
-
 // Only what the registry read adds to CutRegistryValue: the open for reading, the buffer size,
 // and the expansion of REG_EXPAND_SZ (mended: it was returned unexpanded).
 TEST(GetKeyValue, ReadsTextExpandableTextAndNumbersUpTo1024Bytes) {
-    const TestKey key;
+    const test::TestKey key;
     SetEnvironmentVariableW(L"VOCALINKA_TEST_FOLDER", L"C:\\Tools");
     const DWORD number = 0x105;
     const std::wstring fits(511, L'a');  // 1024 bytes with its NUL
     key.SetText(L"k", L"text", L"C:\\Tools\\tool.exe");
     key.SetText(L"k", L"expand", L"%VOCALINKA_TEST_FOLDER%\\tool.exe", REG_EXPAND_SZ);
-    RegSetKeyValueW(HKEY_CURRENT_USER, key.Path(L"k").c_str(), L"number", REG_DWORD, &number,
-                    sizeof(number));
+    key.Set(L"k", L"number", REG_DWORD, &number, sizeof(number));
     key.SetText(L"k", L"fits", fits);
     key.SetText(L"k", L"tooLong", fits + L'a');
     const struct {
@@ -198,7 +179,7 @@ TEST(SysInfo, StartsTheToolOfTheFirstRowOrTheSecondOrSaysItIsUnavailable) {
     const UniqueWindow owner = test::MakeOwnerWindow();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.first.value_or(L"-") + L" / " + c.second.value_or(L"-"));
-        const TestKey key;
+        const test::TestKey key;
         if (c.first) key.SetText(L"MSINFO", L"PATH", *c.first);
         if (c.second) key.SetText(L"Location", L"MSINFO", *c.second);
         std::optional<std::wstring> shown;

@@ -104,8 +104,9 @@ Input Utf8Bytes(std::string_view text) {
 
 Input Utf16Bytes(std::u16string_view text) {
     Input bytes;
-    for (const char16_t c : text)
+    for (const char16_t c : text) {
         bytes.insert(bytes.end(), {std::uint8_t(c), std::uint8_t(c >> 8)});
+    }
     return bytes;
 }
 

@@ -1,6 +1,7 @@
 // The project's version (VOCALINKA_PROJECT_VERSION, from the top CMakeLists.txt) as every
 // shipped file carries it: the version resources of the program and of the language
-// components, the program's manifest, and the About box opened from the program file.
+// components, and the program's manifest. The About box of the running program shows it
+// (tests/e2e/dialogs_e2e.cpp).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,21 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "about/frm_about.h"
-#include "dialog_test_support.h"
-#include "resources/dialogs_resource.h"
 #include "test_support/test_files.h"
-#include "ui/dialog_window.h"
 #include "win32util/handles.h"
-#include "win32util/window.h"
 
 namespace vocalinka {
-
-using win32util::UniqueWindow;
-using win32util::WindowText;
 namespace {
-
-using namespace std::chrono_literals;
 
 const std::wstring kVersion = L"" VOCALINKA_PROJECT_VERSION;
 
@@ -74,14 +65,10 @@ TEST(ShippedFiles, CarryTheProjectVersion) {
     }
 }
 
-win32util::UniqueModule LoadProgramAsData() {
-    return win32util::UniqueModule(
+TEST(ShippedFiles, ProgramManifestNamesTheProjectVersion) {
+    const win32util::UniqueModule program(
         LoadLibraryExW((BuildFolder() / L"vocalinka.exe").c_str(), nullptr,
                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-}
-
-TEST(ShippedFiles, ProgramManifestNamesTheProjectVersion) {
-    const win32util::UniqueModule program = LoadProgramAsData();
     ASSERT_NE(program, nullptr);
     HRSRC found = FindResourceW(program.get(), MAKEINTRESOURCEW(1), RT_MANIFEST);
     ASSERT_NE(found, nullptr);
@@ -92,19 +79,6 @@ TEST(ShippedFiles, ProgramManifestNamesTheProjectVersion) {
     EXPECT_NE(manifest.find("name=\"Vocalinka.Vocalinka\" version=\"" + version + ".0\""),
               std::string::npos)
         << manifest;
-}
-
-// The About box built from the program file's own resources, as the program shows it.
-TEST(ShippedFiles, AboutBoxOfTheProgramShowsTheProjectVersion) {
-    const win32util::UniqueModule program = LoadProgramAsData();
-    ASSERT_NE(program, nullptr);
-    EXPECT_EQ(VersionText(program.get()), L"Version " + kVersion);
-    UniqueWindow owner = test::MakeOwnerWindow();
-    frmAbout about(program.get());
-    about.Show(owner.get());
-    ASSERT_TRUE(test::PumpUntil([&] { return about.Handle() && IsWindowVisible(about.Handle()); },
-                                10s, [&](MSG& msg) { return about.PreTranslateMessage(msg); }));
-    EXPECT_EQ(WindowText(GetDlgItem(about.Handle(), IDC_LBLVERSION)), L"Version " + kVersion);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace vocalinka {
 namespace {
@@ -70,77 +69,42 @@ TEST(ProfileChanges, ReplaceOnlyWhatTheRunChangedAndKeepItChanged) {
               Settings("Robby", "English", "95", "200"));
 }
 
-struct LoadCase {
-    const char* name;
-    std::string fileText;
-    ProfileSettings expected;
-};
-
-class LoadProfileText : public testing::TestWithParam<LoadCase> {};
-
-TEST_P(LoadProfileText, GivesTheseSettings) {
-    EXPECT_EQ(Load(GetParam().fileText), GetParam().expected);
-}
-
-const ProfileSettings kDefaults;
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, LoadProfileText,
-    testing::Values(
-        LoadCase{"Empty", "", kDefaults},
-        LoadCase{"OtherOrder",
-                 "\"Pitch=200\r\nSpeed=90\r\nLanguage=French\r\nCharacter=Genie\"\r\n",
-                 Settings("Genie", "French", "90", "200")},
-        LoadCase{"OnlySpeed", "\"Speed=150\"\r\n", Settings("Merlin", "English", "150", "127")},
-        LoadCase{"UntrimmedValueAndSecondEquals", "\"Character= Genie\r\nSpeed=150=2\"\r\n",
-                 Settings(" Genie", "English", "150=2", "127")},
-        LoadCase{"KeysAreExact", "\"speed=150\r\n Speed =140\r\nSPEED=130\"\r\n", kDefaults},
-        LoadCase{"LaterLineWins", "\"Speed=100\r\nSpeed=200\"\r\n",
-                 Settings("Merlin", "English", "200", "127")},
-        LoadCase{"BlankLineDoesNotEndTheReading", "\"Character=Genie\r\n\r\n   \r\nSpeed=150\"\r\n",
-                 Settings("Genie", "English", "150", "127")},
-        LoadCase{"HandWrittenWithoutQuotes", "Character=Genie\r\nSpeed=150\r\n",
-                 Settings("Genie", "English", "150", "127")},
-        LoadCase{"HandWrittenWithLineFeedsAndCommas", "Character=Genie, Jr.\nSpeed=150\n\nPitch=90",
-                 Settings("Genie, Jr.", "English", "150", "90")},
-        LoadCase{"HandWrittenLineFeedsInsideQuotes", "\"Character=Genie\nLanguage=French\"\n",
-                 Settings("Genie", "French", "127", "127")},
-        LoadCase{"BeginAndEndLinesAreNoSettings", "\"BEGIN SECTION\r\nEnd\r\nending\r\nPitch=99\"",
-                 Settings("Merlin", "English", "127", "99")},
-        LoadCase{"LoneQuoteTakesTheRest", "\"Speed=80\r\nPitch=70",
-                 Settings("Merlin", "English", "80", "70")},
-        LoadCase{"TwoQuotedFieldsOnALine", "\"Speed=8\",\"0\"\r\n",
-                 Settings("Merlin", "English", "80", "127")},
-        LoadCase{"NoLineBreaksAtAll", std::string(5000, 'x'), kDefaults},
-        LoadCase{"BinaryData", std::string("\0\xff\"\x01Speed=\0\r\n\xfe", 12), kDefaults},
-        LoadCase{"SpacesBeforeFieldsAreSkipped", "   \"Speed=60\"  \r\n",
-                 Settings("Merlin", "English", "60", "127")}),
-    [](const testing::TestParamInfo<LoadCase>& param) { return std::string(param.param.name); });
-
-TEST(StringToArray, KeepsNonBlankLinesUntrimmedAndLeavesTheListForEmptyText) {
-    std::vector<std::string> lines{"kept"};
-    StringToArray("", lines, LineBreak);
-    EXPECT_EQ(lines, std::vector<std::string>{"kept"});
-
-    StringToArray(" a \r\n\r\n  \r\n\tb\r\nc", lines, LineBreak);
-    EXPECT_EQ(lines, (std::vector<std::string>{" a ", "\tb", "c"}));
-}
-
-TEST(ReturnKeyValue, SplitsAtTheFirstEqualsOrNamesBeginAndEnd) {
-    struct Case {
-        const char* line;
-        const char* key;
-        const char* value;
-    };
-    for (const Case& c :
-         {Case{"Speed=150", "Speed", "150"}, Case{"=x", "", "x"}, Case{"a=b=c", "a", "b=c"},
-          Case{"BEGIN SECTION", "begin", ""}, Case{"xbEgInx", "begin", ""}, Case{"End", "end", ""},
-          Case{"ending", "", ""}, Case{"end=1", "end", "1"}, Case{"", "", ""}}) {
-        std::string key = "old", value = "old";
-        ReturnKeyValue(c.line, key, value);
-        EXPECT_EQ(key, c.key) << c.line;
-        EXPECT_EQ(value, c.value) << c.line;
-    }
+// What a load makes of a file's text, each case named for the failure message.
+TEST(LoadProfileText, GivesTheseSettings) {
+    const ProfileSettings kDefaults;
+    const struct {
+        const char* name;
+        std::string fileText;
+        ProfileSettings expected;
+    } cases[] = {
+        {"Empty", "", kDefaults},
+        {"OtherOrder", "\"Pitch=200\r\nSpeed=90\r\nLanguage=French\r\nCharacter=Genie\"\r\n",
+         Settings("Genie", "French", "90", "200")},
+        {"OnlySpeed", "\"Speed=150\"\r\n", Settings("Merlin", "English", "150", "127")},
+        {"UntrimmedValueAndSecondEquals", "\"Character= Genie\r\nSpeed=150=2\"\r\n",
+         Settings(" Genie", "English", "150=2", "127")},
+        {"KeysAreExact", "\"speed=150\r\n Speed =140\r\nSPEED=130\"\r\n", kDefaults},
+        {"LaterLineWins", "\"Speed=100\r\nSpeed=200\"\r\n",
+         Settings("Merlin", "English", "200", "127")},
+        {"BlankLineDoesNotEndTheReading", "\"Character=Genie\r\n\r\n   \r\nSpeed=150\"\r\n",
+         Settings("Genie", "English", "150", "127")},
+        {"HandWrittenWithoutQuotes", "Character=Genie\r\nSpeed=150\r\n",
+         Settings("Genie", "English", "150", "127")},
+        {"HandWrittenWithLineFeedsAndCommas", "Character=Genie, Jr.\nSpeed=150\n\nPitch=90",
+         Settings("Genie, Jr.", "English", "150", "90")},
+        {"HandWrittenLineFeedsInsideQuotes", "\"Character=Genie\nLanguage=French\"\n",
+         Settings("Genie", "French", "127", "127")},
+        {"BeginAndEndLinesAreNoSettings", "\"BEGIN SECTION\r\nEnd\r\nending\r\nPitch=99\"",
+         Settings("Merlin", "English", "127", "99")},
+        {"LoneQuoteTakesTheRest", "\"Speed=80\r\nPitch=70",
+         Settings("Merlin", "English", "80", "70")},
+        {"TwoQuotedFieldsOnALine", "\"Speed=8\",\"0\"\r\n",
+         Settings("Merlin", "English", "80", "127")},
+        {"NoLineBreaksAtAll", std::string(5000, 'x'), kDefaults},
+        {"BinaryData", std::string("\0\xff\"\x01Speed=\0\r\n\xfe", 12), kDefaults},
+        {"SpacesBeforeFieldsAreSkipped", "   \"Speed=60\"  \r\n",
+         Settings("Merlin", "English", "60", "127")}};
+    for (const auto& c : cases) EXPECT_EQ(Load(c.fileText), c.expected) << c.name;
 }
 
 }  // namespace

@@ -140,8 +140,9 @@ TEST_F(CharacterFallback, ExchangeKeepsThePreviousCharacterWhenTheChosenOneFails
             << exchange.failure;
         EXPECT_NE(exchange.failure.find(c.reason), std::wstring::npos) << exchange.failure;
         // A name that is no character's is never looked for as a file.
-        for (const auto& path : characters.paths)
+        for (const auto& path : characters.paths) {
             EXPECT_EQ(path.find(L"..\\..\\"), std::wstring::npos);
+        }
     }
 }
 

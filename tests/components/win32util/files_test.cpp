@@ -1,13 +1,13 @@
-// The folders, the listing of a folder, reading a file whole and typed registry reads.
+// The folders, a folder search handle, reading a file whole and typed registry reads.
 #include "win32util/files.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
+#include <optional>
 #include <string>
-#include <vector>
 
+#include "test_support/registry_key.h"
 #include "test_support/temporary_folder.h"
 #include "win32util/handles.h"
 #include "win32util/registry.h"
@@ -28,21 +28,6 @@ TEST(Folders, HaveNoTrailingBackslashAndHoldWhatTheyShould) {
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(std::wstring(program).rfind(folder + L"\\", 0), 0u) << folder;
     EXPECT_EQ(std::wstring(program).find(L'\\', folder.size() + 1), std::wstring::npos);
-}
-
-TEST(FilesWithExtension, ListsOnlyPlainFilesEndingInTheExtensionInAnyCase) {
-    const TemporaryFolder folder(L"files-with-extension");
-    folder.AddFile(L"Merlin.acs");
-    folder.AddFile(L"Genie.ACS");
-    folder.AddFile(L".acs");  // nothing before the extension
-    folder.AddFile(L"notes.acs.txt");
-    folder.AddFile(L"Hidden.acs", FILE_ATTRIBUTE_HIDDEN);
-    folder.AddFile(L"System.acs", FILE_ATTRIBUTE_SYSTEM);
-    folder.AddFolder(L"Folder.acs");
-    std::vector<std::wstring> names = win32util::FilesWithExtension(folder.Path(), L".acs");
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::wstring>{L"Genie.ACS", L"Merlin.acs"}));
-    EXPECT_TRUE(win32util::FilesWithExtension(folder.Path() + L"\\missing", L".acs").empty());
 }
 
 TEST(UniqueFind, ClosesTheSearchSoTheFolderCanBeRemoved) {
@@ -99,31 +84,20 @@ TEST_F(WholeFileTest, RefusesAFileOverTheLimitOrAHandleThatIsNoFile) {
 }
 
 TEST(ReadRegistryString, ReadsStringsAndNothingElse) {
-    constexpr wchar_t kKey[] = L"Software\\Vocalinka\\Win32UtilTest";
-    win32util::UniqueKey key;
-    {
-        HKEY created = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  &created, nullptr),
-                  ERROR_SUCCESS);
-        key.reset(created);
-    }
-    const auto set = [&](const wchar_t* name, DWORD type, const void* data, DWORD bytes) {
-        RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), bytes);
-    };
-    set(L"Text", REG_SZ, L"Ctrl+F12", sizeof(L"Ctrl+F12"));
-    set(L"Empty", REG_SZ, L"", sizeof(L""));
-    set(L"Unended", REG_SZ, L"abc", 3 * sizeof(wchar_t));  // stored without its null
+    const vocalinka::test::TestKey key;
+    key.SetText(L"k", L"Text", L"Ctrl+F12");
+    key.SetText(L"k", L"Empty", L"");
+    key.Set(L"k", L"Unended", REG_SZ, L"abc", 3 * sizeof(wchar_t));  // stored without its null
     const DWORD number = 7;
-    set(L"Number", REG_DWORD, &number, sizeof(number));
-
-    EXPECT_EQ(win32util::ReadRegistryString(HKEY_CURRENT_USER, kKey, L"Text"), L"Ctrl+F12");
-    EXPECT_EQ(win32util::ReadRegistryString(HKEY_CURRENT_USER, kKey, L"Empty"), L"");
-    EXPECT_EQ(win32util::ReadRegistryString(HKEY_CURRENT_USER, kKey, L"Unended"), L"abc");
-    EXPECT_EQ(win32util::ReadRegistryString(HKEY_CURRENT_USER, kKey, L"Number"), std::nullopt);
-    EXPECT_EQ(win32util::ReadRegistryString(HKEY_CURRENT_USER, kKey, L"Missing"), std::nullopt);
-    key.reset();
-    RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
+    key.Set(L"k", L"Number", REG_DWORD, &number, sizeof(number));
+    const auto read = [&](const wchar_t* name) {
+        return win32util::ReadRegistryString(HKEY_CURRENT_USER, key.Path(L"k").c_str(), name);
+    };
+    EXPECT_EQ(read(L"Text"), L"Ctrl+F12");
+    EXPECT_EQ(read(L"Empty"), L"");
+    EXPECT_EQ(read(L"Unended"), L"abc");
+    EXPECT_EQ(read(L"Number"), std::nullopt);
+    EXPECT_EQ(read(L"Missing"), std::nullopt);
 }
 
 }  // namespace
