@@ -88,6 +88,15 @@ bool frmCFG::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&) {
     return false;
 }
 
+int frmCFG::SliderSpeed() const {
+    return static_cast<int>(SendMessageW(Item(IDC_SLDSPEED), TBM_GETPOS, 0, 0));
+}
+
+void frmCFG::MoveSpeedSlider(int speed) {
+    SendMessageW(Item(IDC_SLDSPEED), TBM_SETPOS, TRUE, speed);
+    sldSpeed_Scroll();
+}
+
 void frmCFG::sldSpeed_Scroll() {
     ShowSliderValue(Item(IDC_SLDSPEED), Item(IDC_TXTSPEED));
 }

@@ -15,6 +15,10 @@ public:
     // Modal, owned by `owner`. OK stores the two numbers the labels show in Speed and Pitch;
     // Cancel and the close box leave them. The caller saves the profile in every case.
     void Run(HWND owner, ProfileSettings& settings);
+    // While it runs: where the speed slider stands, and moving it as the person would (the
+    // label follows; OK stores it).
+    int SliderSpeed() const;
+    void MoveSpeedSlider(int speed);
 
 private:
     void Form_Load() override;

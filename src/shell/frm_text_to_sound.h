@@ -12,6 +12,7 @@
 #include "agent/agent.h"
 #include "selection/clipboard_win.h"
 #include "selection/selection_win.h"
+#include "settings/frm_cfg.h"
 #include "settings/profile.h"
 #include "settings/profile_file_win.h"
 #include "shell/reading_pace.h"
@@ -142,6 +143,8 @@ private:
     WheelNotches wheel_;
     // The Speed was changed during the reading under way: it is saved when the reading ends.
     bool speedUnsaved_ = false;
+    // The speech configuration while it is open: it holds the Speed until OK or Cancel.
+    frmCFG* configuring_ = nullptr;
 };
 
 }  // namespace vocalinka

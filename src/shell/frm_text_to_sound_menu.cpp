@@ -3,6 +3,7 @@
 #include "settings/frm_character.h"
 #include "settings/frm_language.h"
 #include "shell/frm_text_to_sound.h"
+#include "shell/scope_exit.h"
 #include "ui/app_title.h"
 #include "win32util/text.h"
 
@@ -13,7 +14,10 @@ using win32util::WideToUtf8;
 
 void frmTextToSound::mnuCFG_Click() {
     CurrentCharacter()->Hide();
-    frmCFG(instance_).Run(hwnd_, settings_);
+    frmCFG dialog(instance_);
+    configuring_ = &dialog;
+    auto closed = ScopeExit([this] { configuring_ = nullptr; });
+    dialog.Run(hwnd_, settings_);
     ShowPicture(Image1_);
     SaveProfile();
     CurrentCharacter()->Show();

@@ -36,6 +36,12 @@ void frmTextToSound::Pause_Pressed() {
 
 void frmTextToSound::ChangeSpeed(int steps) {
     if (steps == 0) return;  // a part of a wheel notch
+    if (configuring_) {
+        // The open dialog would store its own speed over a changed setting: it moves instead.
+        configuring_->MoveSpeedSlider(
+            std::stoi(SteppedSpeed(std::to_string(configuring_->SliderSpeed()), steps)));
+        return;
+    }
     std::string speed = SteppedSpeed(settings_.Speed, steps);
     if (speed == settings_.Speed) return;  // at the end of the range already
     settings_.Speed = std::move(speed);

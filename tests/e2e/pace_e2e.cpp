@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "reading_fixture.h"
+#include "resources/dialogs_resource.h"
 #include "shortcut_keys.h"
 
 namespace e2e {
@@ -197,6 +198,19 @@ TEST_F(HoldingTheReading, OutsideAReadingTheWheelAndTheKeysSetTheNextReadingsSpe
     EXPECT_FALSE(WaitForCount("request", "Pause", 1, 1s));
     EXPECT_EQ(Count("request", "Rate"), 0u);
     EXPECT_TRUE(Idle());
+
+    // With the speech configuration open, its slider moves instead, and OK stores it.
+    ASSERT_TRUE(program_.ChooseMenuCommand('P'));
+    const HWND dialog = program_.WaitForFocusedWindowWithCaption(L"Speech Configuration");
+    ASSERT_NE(dialog, nullptr);
+    Press(kFasterKey);
+    Press(kFasterKey);
+    const HWND label = GetDlgItem(dialog, IDC_TXTSPEED);
+    EXPECT_TRUE(PumpUntil([&] { return TextOf(label) == L"157"; })) << TextOf(label);
+    EXPECT_EQ(ProfileSpeed(), "137");
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(Gone(dialog));
+    EXPECT_TRUE(PumpUntil([&] { return ProfileSpeed() == "157"; }, 5s)) << ProfileSpeed();
 }
 
 TEST_F(ReadingE2E, ShortcutsThatCannotBeUnderstoodOrShareKeysAreSaidOnceAndTheProgramRuns) {
