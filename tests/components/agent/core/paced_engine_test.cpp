@@ -143,8 +143,9 @@ TEST_F(PacedEngineTest, ALongTextIsPacedToItsEndWithEveryWordInPlace) {
     Say(tagged);
     clock.AdvanceBy(1'000'000'000);
     std::vector<std::u16string> words;
-    for (const Event& e : events)
+    for (const Event& e : events) {
         if (e.kind == Event::kWord) words.push_back(shown.substr(e.begin, e.length));
+    }
     EXPECT_EQ(words, expected);
     EXPECT_EQ(Count(Event::kFinished), 1u);
     EXPECT_EQ(events.back().kind, Event::kFinished);

@@ -203,8 +203,9 @@ TEST(SpeechXmlParts, ALongTextIsCutAfterASentenceOrASpaceNeverInsideALetter) {
     };
     for (const auto& c : cases) {
         std::vector<std::u16string> parts;
-        for (const SpeechXml& part : Parts(ParseSpeechTags(c.tagged), c.maxUnits))
+        for (const SpeechXml& part : Parts(ParseSpeechTags(c.tagged), c.maxUnits)) {
             parts.push_back(Decoded(part.Text()));
+        }
         EXPECT_EQ(parts, c.parts) << c.name;
     }
 }

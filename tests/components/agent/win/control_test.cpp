@@ -194,8 +194,9 @@ TEST_F(AgentFixture, RequestsRunInOrderThroughTheMessageLoopAndAreTraced) {
     EXPECT_THROW(character.SetLanguageID(1036), Error);
 
     std::string path = win32util::WideToUtf8(characterPath);
-    for (auto at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 2))
+    for (auto at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 2)) {
         path.insert(at, 1, '\\');
+    }
     const std::vector<std::string> expected{
         "request Load Test \"" + path + "\"",
         "request Show Test",
@@ -353,8 +354,9 @@ TEST_F(AgentFixture, WindowsFloatBelowTheAnchorWithoutTakingTheKeyboardAndStayWh
     ASSERT_TRUE(PumpUntilVisible(BalloonWindow()));
     EXPECT_EQ(RectOf(CharacterWindow()).top, RectOf(reader.get()).bottom + 8);
     constexpr DWORD kFloating = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
-    for (const HWND window : {CharacterWindow(), BalloonWindow()})
+    for (const HWND window : {CharacterWindow(), BalloonWindow()}) {
         EXPECT_EQ(GetWindowLongPtrW(window, GWL_EXSTYLE) & kFloating, kFloating);
+    }
     MONITORINFO monitor{sizeof(monitor)};
     GetMonitorInfoW(MonitorFromWindow(CharacterWindow(), MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT work = monitor.rcWork;
