@@ -9,6 +9,8 @@
 //   memory        private bytes and working set a loaded, shown character adds, against its
 //                 decoded pictures
 //   idle CPU      CPU time while the character idles (blinking), against an idle message loop
+//   paused CPU    CPU time while the character holds a paused reading, against the same
+//                 character idling
 //   agent_bench [character file]   (default <Windows>\Msagent\Chars\Merlin.acs)
 #include <windows.h>
 // After windows.h, which they need.
@@ -226,6 +228,17 @@ int main() {
     PumpUntil([] { return false; }, kIdleSeconds * 1000);
     const double idleCpu = CpuMs() - idleCpuStart;
 
+    agent::Character& reader = control->Characters().Item(L"Bench");
+    reader.Speak(L"Hello! I am Merlin and I read aloud, and now I wait for you to go on.");
+    const HWND balloon = FindWindowOfClass(agent::win::kBalloonWindowClass);
+    PumpUntil([&] { return SendMessageW(balloon, agent::win::kBalloonGetWord, 0, 0) != 0; });
+    reader.Pause();
+    PumpUntil([] { return false; }, 1000);  // the word under way ends
+    const double pausedCpuStart = CpuMs();
+    PumpUntil([] { return false; }, kIdleSeconds * 1000);
+    const double pausedCpu = CpuMs() - pausedCpuStart;
+    reader.Stop();
+
     std::printf("%-13s %12s %12s %-9s %9s\n", "measure", "agent", "baseline", "unit", "ratio");
     Row("first frame", Median(firstFrame), Median(plainFrame), "ms");
     Row("first word", Median(firstWord), Median(plainLine), "ms");
@@ -235,6 +248,7 @@ int main() {
     Row("working set", (after.workingSet - before.workingSet) / 1024.0, decodedBytes / 1024.0,
         "KiB");
     Row("idle CPU", idleCpu / kIdleSeconds, loopCpu / kIdleSeconds, "ms/s");
+    Row("paused CPU", pausedCpu / kIdleSeconds, idleCpu / kIdleSeconds, "ms/s");
     DestroyWindow(lineWindow);
     return 0;
 }

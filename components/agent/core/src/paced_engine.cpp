@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "agent/core/speech_tags.h"
 #include "agent/core/words.h"
@@ -73,6 +74,11 @@ bool PacedEngine::Speak(SharedUtterance utterance, const VoiceChoice&, EngineLis
 void PacedEngine::Stop() {
     scheduler_.Cancel(pending_);
     pending_ = 0;
+    pendingStep_ = nullptr;
+    held_ = nullptr;
+    paused_ = false;
+    inWord_ = false;
+    speedWpm_.reset();
     ++run_;
     listener_ = nullptr;
     cursor_.reset();
@@ -99,24 +105,66 @@ bool PacedEngine::PlanNext() {
             ? std::u16string_view(segment.shown)
                   .substr(word->shownBegin - cursor_->SegmentShownBegin(), word->shownLength)
             : segment.Spoken().substr(word->spokenBegin, word->spokenLength);
-    const WordPace pace = PaceWord(letters, segment.prosody.speedWpm, pendingEmphasis_);
-    // The mouth rests for the last fifth, so words stay apart without punctuation.
-    const int openMs = pace.speakMs * 4 / 5;
-    word_ = {word->shownBegin, word->shownLength,
-             letters,          pendingPauseMs_,
-             openMs,           pace.speakMs - openMs + pace.silenceAfterMs};
+    word_ = {word->shownBegin, word->shownLength, letters, pendingPauseMs_, pendingEmphasis_};
+    PaceAt(speedWpm_.value_or(segment.prosody.speedWpm));
     pendingPauseMs_ = 0;
     pendingEmphasis_ = false;
     return true;
 }
 
-void PacedEngine::Schedule(int delayMs, void (PacedEngine::*step)()) {
+void PacedEngine::PaceAt(int speedWpm) {
+    const WordPace pace = PaceWord(word_.letters, speedWpm, word_.emphasis);
+    // The mouth rests for the last fifth, so words stay apart without punctuation.
+    word_.openMs = pace.speakMs * 4 / 5;
+    word_.closedMs = pace.speakMs - word_.openMs + pace.silenceAfterMs;
+}
+
+void PacedEngine::Schedule(int delayMs, Step step) {
+    if (paused_ && (step == &PacedEngine::StartWord || step == &PacedEngine::Finish)) {
+        Hold(step);
+        return;
+    }
     const unsigned long run = run_;
+    pendingStep_ = step;
     pending_ = scheduler_.RunAfter(delayMs, [this, run, step] {
         if (!StillCurrent(run)) return;
         pending_ = 0;
+        pendingStep_ = nullptr;
         (this->*step)();
     });
+}
+
+void PacedEngine::Hold(Step step) {
+    held_ = step;
+    // Last: the listener may stop the engine from here.
+    listener_->OnHeld();
+}
+
+void PacedEngine::Pause() {
+    if (!listener_ || paused_) return;
+    paused_ = true;
+    // Within a word, or called from the listener while the next step is being chosen: that
+    // step is held when it is scheduled.
+    if (inWord_ || !pendingStep_) return;
+    const Step waiting = std::exchange(pendingStep_, nullptr);
+    scheduler_.Cancel(std::exchange(pending_, 0));
+    Hold(waiting);
+}
+
+void PacedEngine::Resume() {
+    if (!paused_) return;
+    paused_ = false;
+    const Step held = std::exchange(held_, nullptr);
+    if (held) Schedule(held == &PacedEngine::StartWord ? word_.pauseBeforeMs : 0, held);
+}
+
+void PacedEngine::SetRate(int speedWpm) {
+    if (!listener_) return;
+    speedWpm_ = kSpeedWpmRange.Clamp(speedWpm);
+    // A word planned but not begun takes the new speed too.
+    if (held_ == &PacedEngine::StartWord || pendingStep_ == &PacedEngine::StartWord) {
+        PaceAt(*speedWpm_);
+    }
 }
 
 // Each step calls the listener last or checks afterwards that the listener did not stop or
@@ -124,7 +172,8 @@ void PacedEngine::Schedule(int delayMs, void (PacedEngine::*step)()) {
 void PacedEngine::StartWord() {
     const unsigned long run = run_;
     frame_ = 0;
-    listener_->OnWord(word_.shownBegin, word_.shownLength);
+    inWord_ = true;
+    listener_->OnWord(wordIndex_, word_.shownBegin, word_.shownLength);
     if (StillCurrent(run)) ShowFrame();
 }
 
@@ -143,6 +192,7 @@ void PacedEngine::ShowFrame() {
 void PacedEngine::EndWord() {
     const unsigned long run = run_;
     lastMouth_ = Mouth::Closed;
+    inWord_ = false;
     listener_->OnMouth(Mouth::Closed);
     if (!StillCurrent(run)) return;
     const int closedMs = word_.closedMs;

@@ -1,5 +1,6 @@
 #include "agent/core/request_queue.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <utility>
@@ -36,7 +37,7 @@ void RequestQueue::Enqueue(Request request) {
 }
 
 void RequestQueue::ScheduleNext() {
-    if (phase_ != Phase::Idle || pending_.empty() || next_ != 0) return;
+    if (phase_ != Phase::Idle || pending_.empty() || next_ != 0 || HeldByPause()) return;
     next_ = scheduler_.RunAfter(0, [this] {
         next_ = 0;
         StartNext();
@@ -46,7 +47,7 @@ void RequestQueue::ScheduleNext() {
 void RequestQueue::StartNext() {
     // Requests that complete at once are finished here in order; the events they raise may
     // call back into the queue, so the loop re-reads its state every turn.
-    while (phase_ == Phase::Idle && !pending_.empty()) {
+    while (phase_ == Phase::Idle && !pending_.empty() && !HeldByPause()) {
         Request request = std::move(pending_.front());
         pending_.pop_front();
         switch (request.kind) {
@@ -67,16 +68,20 @@ void RequestQueue::StartNext() {
                 actions_.BeginHide();
                 return;
             case Kind::Speak:
-                if (StartSpeak(std::move(request.text))) return;
+                if (StartSpeak(std::move(request))) return;
                 break;
         }
     }
 }
 
-bool RequestQueue::StartSpeak(std::u16string text) {
+bool RequestQueue::StartSpeak(Request request) {
     try {
-        auto utterance = std::make_shared<const Utterance>(ParseSpeechTags(text));
-        std::u16string().swap(text);  // the utterance holds it now: do not keep it twice
+        Utterance parsed = ParseSpeechTags(request.text);
+        std::u16string().swap(request.text);  // the utterance holds it now: do not keep it twice
+        if (request.speedWpm) {
+            for (Segment& segment : parsed.segments) segment.prosody.speedWpm = *request.speedWpm;
+        }
+        auto utterance = std::make_shared<const Utterance>(std::move(parsed));
         if (HasWords(*utterance)) {
             current_ = Kind::Speak;
             phase_ = Phase::Running;
@@ -92,11 +97,49 @@ bool RequestQueue::StartSpeak(std::u16string text) {
     return false;
 }
 
+bool RequestQueue::SpeakPending() const {
+    return std::any_of(pending_.begin(), pending_.end(),
+                       [](const Request& request) { return request.kind == Kind::Speak; });
+}
+
+bool RequestQueue::HeldByPause() const {
+    return paused_ && !pending_.empty() && pending_.front().kind == Kind::Speak;
+}
+
+void RequestQueue::EndPauseWithoutSpeech() {
+    if (paused_ && !SpeakRunning() && !SpeakPending()) paused_ = false;
+}
+
+void RequestQueue::Pause() {
+    if (paused_) return;
+    if (SpeakRunning()) {
+        paused_ = true;
+        actions_.PauseSpeech();
+    } else if (SpeakPending()) {
+        paused_ = true;
+    }
+}
+
+void RequestQueue::Resume() {
+    if (!std::exchange(paused_, false)) return;
+    if (SpeakRunning()) actions_.ResumeSpeech();
+    ScheduleNext();
+}
+
+void RequestQueue::SetRate(int speedWpm) {
+    const int speed = kSpeedWpmRange.Clamp(speedWpm);
+    for (Request& request : pending_) {
+        if (request.kind == Kind::Speak) request.speedWpm = speed;
+    }
+    if (SpeakRunning()) actions_.ChangeRate(speed);
+}
+
 void RequestQueue::Complete() {
     // Late or doubled completions are ignored: they must not finish a later request.
     if (phase_ != Phase::Running) return;
     if (current_ == Kind::Speak) {
         phase_ = Phase::Lingering;
+        EndPauseWithoutSpeech();  // a window side that finished while held
         const bool speakWaits = !pending_.empty() && pending_.front().kind == Kind::Speak;
         linger_ = scheduler_.RunAfter(speakWaits ? 0 : kBalloonLingerMs, [this] { EndLinger(); });
         return;
@@ -141,6 +184,7 @@ void RequestQueue::CancelAll() {
     const bool running = phase_ != Phase::Idle;
     const bool speaking = running && current_ == Kind::Speak;
     phase_ = Phase::Idle;
+    paused_ = false;
     // Taken first: a BalloonHide handler may queue new requests, which must survive.
     const std::deque<Request> cancelled = std::exchange(pending_, {});
     if (running) {

@@ -173,8 +173,9 @@ public:
     Utterance Finish() {
         // Text added in pieces (around escaped backslashes) may have left room to spare.
         for (Segment& segment : segments_) {
-            if (segment.shown.capacity() > segment.shown.size() + segment.shown.size() / 8)
+            if (segment.shown.capacity() > segment.shown.size() + segment.shown.size() / 8) {
                 segment.shown.shrink_to_fit();
+            }
         }
         return Utterance{std::move(segments_)};
     }

@@ -154,9 +154,10 @@ std::optional<Word> WordCursor::Next() {
             at_ = 1;  // read: a mapped segment is one word
             const Trimmed shown = Trim(segment.shown);
             const Trimmed spoken = Trim(segment.Spoken());
-            if (shown.length > 0 || spoken.length > 0)
+            if (shown.length > 0 || spoken.length > 0) {
                 return Word{shownBase_ + shown.begin, shown.length, segment_, spoken.begin,
                             spoken.length};
+            }
             continue;
         }
         // A word ends at white space, before a CJK unit, and before a letter or digit that
@@ -195,8 +196,9 @@ bool HasWords(const Utterance& utterance) {
     // Any letter that is not white space makes a word: found without reading a long word to
     // its end.
     const auto hasLetter = [](std::u16string_view text) {
-        for (std::size_t at = 0; at < text.size(); at += DecodeAt(text, at).units)
+        for (std::size_t at = 0; at < text.size(); at += DecodeAt(text, at).units) {
             if (!IsWhiteSpace(DecodeAt(text, at).value)) return true;
+        }
         return false;
     };
     return std::any_of(utterance.segments.begin(), utterance.segments.end(), [&](const Segment& s) {

@@ -2,7 +2,9 @@
 
 #include <new>
 #include <stdexcept>
+#include <utility>
 
+#include "agent/core/speech_tags.h"
 #include "agent/sapi/viseme_mouth.h"
 #include "win32util/window.h"
 
@@ -46,16 +48,23 @@ bool SapiEngine::Speak(core::SharedUtterance utterance, const core::VoiceChoice&
         throw;
     }
     listener_ = &listener;
+    ArmStallTimer();
+    return true;
+}
+
+void SapiEngine::ArmStallTimer() {
+    CancelStallTimer();
     const unsigned long stream = *stream_;
     stallTimer_ =
         scheduler_.RunAfter(kFirstEventBoundMs, [this, stream] { OnNoEventInTime(stream); });
-    return true;
 }
 
 bool SapiEngine::SpeakPart(XmlPosition from) {
     xml_.reset();  // the last part goes before the next is made
     stream_.reset();
-    xml_.emplace(*utterance_, from, kPartUnits);
+    xml_.emplace(*utterance_, from, kPartUnits, speedWpm_);
+    partStart_ = from;
+    lastShownEnd_.reset();
     unsigned long stream = 0;
     if (!voice_->Speak(xml_->Text(), stream)) return false;
     stream_ = stream;
@@ -85,6 +94,47 @@ void SapiEngine::Stop() {
     if (!stream_) return;
     voice_->Purge();
     Forget();
+}
+
+void SapiEngine::Pause() {
+    if (!stream_ || paused_) return;
+    voice_->Pause();
+    paused_ = true;
+    // A held voice is silent by choice: the time it may take to be heard starts anew at Resume.
+    stallTimerHeld_ = stallTimer_.has_value();
+    CancelStallTimer();
+    listener_->OnHeld();
+}
+
+void SapiEngine::Resume() {
+    if (!paused_) return;
+    paused_ = false;
+    voice_->Resume();
+    if (std::exchange(stallTimerHeld_, false)) ArmStallTimer();
+    if (!heldEvents_.empty()) PostMessageW(hwnd_, kMsgVoiceEvents, 0, 0);
+}
+
+void SapiEngine::SetRate(int speedWpm) {
+    if (!stream_) return;
+    speedWpm_ = core::kSpeedWpmRange.Clamp(speedWpm);
+    const XmlPosition from =
+        lastShownEnd_ ? PositionAfterShown(*utterance_, *lastShownEnd_) : partStart_;
+    const bool waitingForVoice = stallTimer_.has_value();
+    heldEvents_.clear();  // of the part replaced: its words are spoken again
+    bool speaking = false;
+    try {
+        speaking = SpeakPart(from);  // purges the voice's old part; a pause stays
+    } catch (const std::bad_alloc&) {
+        speaking = false;
+    }
+    if (!speaking) {
+        voice_->Purge();
+        core::EngineListener& listener = *listener_;
+        Forget();
+        listener.OnFinished();
+        return;
+    }
+    if (waitingForVoice) ArmStallTimer();
 }
 
 bool SapiEngine::EnsureVoice() {
@@ -129,10 +179,18 @@ bool SapiEngine::ChooseVoice(const core::VoiceChoice& choice) {
 
 void SapiEngine::OnVoiceEvents() {
     if (!voice_) return;
-    for (const VoiceEvent& event : voice_->TakeEvents()) {
+    std::vector<VoiceEvent> events = std::exchange(heldEvents_, {});
+    for (const VoiceEvent& event : voice_->TakeEvents()) events.push_back(event);
+    for (const VoiceEvent& event : events) {
         // Events of a stopped or replaced utterance are dropped; a listener called below may
-        // stop or replace the current one, so this is checked for every event.
-        if (stream_ && event.stream == *stream_) OnVoiceEvent(event);
+        // stop, replace or pause the current one, so this is checked for every event.
+        if (!stream_ || event.stream != *stream_) continue;
+        if (paused_) {
+            // The mouth rests while held; the words and the end come at Resume.
+            if (event.kind != VoiceEvent::Kind::Viseme) heldEvents_.push_back(event);
+            continue;
+        }
+        OnVoiceEvent(event);
     }
 }
 
@@ -143,7 +201,8 @@ void SapiEngine::OnVoiceEvent(const VoiceEvent& event) {
             break;
         case VoiceEvent::Kind::Word:
             if (const auto shown = xml_->ShownWord(event.position, event.length)) {
-                listener_->OnWord(shown->begin, shown->length);
+                lastShownEnd_ = shown->begin + shown->length;
+                listener_->OnWord(wordsReported_++, shown->begin, shown->length);
             }
             break;
         case VoiceEvent::Kind::Viseme:
@@ -172,6 +231,14 @@ void SapiEngine::CancelStallTimer() {
 
 void SapiEngine::Forget() {
     CancelStallTimer();
+    // After the purge: the voice must not say the rest as its pause ends.
+    if (std::exchange(paused_, false)) voice_->Resume();
+    stallTimerHeld_ = false;
+    heldEvents_.clear();
+    speedWpm_.reset();
+    wordsReported_ = 0;
+    lastShownEnd_.reset();
+    partStart_ = {};
     stream_.reset();
     xml_.reset();
     utterance_.reset();

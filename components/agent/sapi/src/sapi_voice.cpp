@@ -114,8 +114,9 @@ public:
         for (ULONG i = 0; i < count; ++i) {
             ComPtr<ISpObjectToken> token;
             wchar_t* id = nullptr;
-            if (FAILED(tokens->Item(i, token.GetAddressOf())) || FAILED(token->GetId(&id)))
+            if (FAILED(tokens->Item(i, token.GetAddressOf())) || FAILED(token->GetId(&id))) {
                 continue;
+            }
             InstalledVoice voice;
             voice.id = Text(CoTaskString(id));
             wchar_t* name = nullptr;
@@ -147,7 +148,8 @@ public:
                                    EventFlag(SPEI_END_INPUT_STREAM) |
                                    EventFlag(SPEI_WORD_BOUNDARY) | EventFlag(SPEI_VISEME);
         return SUCCEEDED(voice_->SetNotifyWindowMessage(window, message, 0, 0)) &&
-               SUCCEEDED(voice_->SetInterest(interest, interest));
+               SUCCEEDED(voice_->SetInterest(interest, interest)) &&
+               SUCCEEDED(voice_->SetAlertBoundary(SPEI_WORD_BOUNDARY));
     }
 
     bool Speak(const std::u16string& xml, unsigned long& stream) override {
@@ -159,6 +161,8 @@ public:
     }
 
     void Purge() override { voice_->Speak(nullptr, SPF_PURGEBEFORESPEAK, nullptr); }
+    void Pause() override { voice_->Pause(); }
+    void Resume() override { voice_->Resume(); }
 
     std::vector<VoiceEvent> TakeEvents() override {
         std::vector<VoiceEvent> events;

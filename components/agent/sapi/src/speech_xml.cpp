@@ -96,8 +96,9 @@ std::size_t CutPoint(std::u16string_view text, std::size_t begin, std::size_t li
     }
     if (afterSpace != 0) return afterSpace;
     if (IsHighSurrogate(text[limit - 1]) && limit < text.size() && IsLowSurrogate(text[limit]) &&
-        limit - 1 > begin)
+        limit - 1 > begin) {
         return limit - 1;
+    }
     return limit;
 }
 
@@ -128,7 +129,24 @@ int VolumeLevel(int volume) {
 SpeechXml::SpeechXml(const core::Utterance& utterance)
     : SpeechXml(utterance, XmlPosition{}, std::numeric_limits<std::size_t>::max()) {}
 
-SpeechXml::SpeechXml(const core::Utterance& utterance, XmlPosition from, std::size_t maxUnits) {
+XmlPosition PositionAfterShown(const core::Utterance& utterance, std::size_t shownEnd) {
+    const std::vector<core::Segment>& segments = utterance.segments;
+    std::size_t segmentShownBegin = 0;
+    for (std::size_t index = 0; index < segments.size(); ++index) {
+        if (shownEnd <= segmentShownBegin) return {index, 0, segmentShownBegin};
+        const core::Segment& segment = segments[index];
+        const std::size_t segmentShownEnd = segmentShownBegin + segment.shown.size();
+        if (shownEnd < segmentShownEnd && !segment.mapped) {
+            return {index, shownEnd - segmentShownBegin, segmentShownBegin};
+        }
+        segmentShownBegin = segmentShownEnd;
+    }
+    return {segments.size(), 0, segmentShownBegin};
+}
+
+SpeechXml::SpeechXml(const core::Utterance& utterance, XmlPosition from, std::size_t maxUnits,
+                     std::optional<int> speedWpm)
+    : speedWpm_(speedWpm) {
     const std::vector<core::Segment>& segments = utterance.segments;
     std::size_t budget = std::max<std::size_t>(maxUnits, 1);
     std::size_t shownBegin = from.segmentShownBegin;
@@ -143,8 +161,9 @@ SpeechXml::SpeechXml(const core::Utterance& utterance, XmlPosition from, std::si
             return;
         }
         std::size_t end = size;
-        if (!mapped && size - begin > budget)
+        if (!mapped && size - begin > budget) {
             end = CutPoint(segment.Spoken(), begin, begin + budget);
+        }
         AppendSegment(segment, begin, end, shownBegin, mapped);
         if (end < size) {
             next_ = XmlPosition{index, end, shownBegin};
@@ -183,8 +202,8 @@ void SpeechXml::AppendSegment(const core::Segment& segment, std::size_t begin, s
 }
 
 void SpeechXml::AppendProsody(const core::Prosody& prosody) {
-    const Levels wanted{RateForSpeed(prosody.speedWpm), PitchForHz(prosody.pitchHz),
-                        VolumeLevel(prosody.volume)};
+    const Levels wanted{RateForSpeed(speedWpm_.value_or(prosody.speedWpm)),
+                        PitchForHz(prosody.pitchHz), VolumeLevel(prosody.volume)};
     if (!levels_ || levels_->rate != wanted.rate) {
         AppendTag(xml_, u"rate", u"absspeed", wanted.rate);
     }

@@ -3,6 +3,7 @@
 #include <array>
 #include <new>
 
+#include "agent/core/speech_tags.h"
 #include "agent/intl/language_texts.h"
 #include "portable/image_scale.h"
 #include "win32util/text.h"
@@ -86,7 +87,7 @@ CharacterImpl::CharacterImpl(ControlContext& context, std::wstring id, format::C
 }
 
 CharacterImpl::~CharacterImpl() {
-    if (mouthStep_) context_.Scheduler().Cancel(*mouthStep_);
+    StopMouthSteps();
 }
 
 void CharacterImpl::TraceRequest(std::string_view name) const {
@@ -119,6 +120,22 @@ void CharacterImpl::Speak(std::wstring_view text) {
 void CharacterImpl::Stop() {
     TraceRequest("Stop");
     queue_.Stop();
+}
+
+void CharacterImpl::Pause() {
+    TraceRequest("Pause");
+    queue_.Pause();
+}
+
+void CharacterImpl::Resume() {
+    TraceRequest("Resume");
+    queue_.Resume();
+}
+
+void CharacterImpl::SetRate(int speedWpm) {
+    const int speed = core::kSpeedWpmRange.Clamp(speedWpm);
+    context_.Trace(TraceLine("request", "Rate", win32util::ToU16(id_)).Number(speed));
+    queue_.SetRate(speed);
 }
 
 void CharacterImpl::SetLanguageID(long languageId) {
@@ -191,6 +208,8 @@ void CharacterImpl::BeginHide() {
 
 void CharacterImpl::BeginSpeak(core::SharedUtterance utterance) {
     utterance_ = std::move(utterance);
+    speechHeld_ = false;
+    speedWpm_.reset();
     balloon_.Open(utterance_, window_.ScreenRect(), window_.BalloonTarget(), window_.Dpi());
     if (window_.Visible()) animator_.StartSpeaking();
     if (sapi_ && !pacedFromNowOn_) {
@@ -210,6 +229,8 @@ void CharacterImpl::BeginSpeak(core::SharedUtterance utterance) {
 void CharacterImpl::SpeakPaced() {
     speaking_ = &paced_;
     paced_.Speak(utterance_, Voice(), *this);
+    if (speedWpm_) paced_.SetRate(*speedWpm_);
+    if (speechHeld_) paced_.Pause();
 }
 
 void CharacterImpl::UsePacedFromNowOn(std::u16string_view why) {
@@ -222,8 +243,37 @@ void CharacterImpl::StopSpeech() {
     if (speaking_) speaking_->Stop();
     speaking_ = nullptr;
     utterance_.reset();
+    speechHeld_ = false;
+    speedWpm_.reset();
+    StopMouthSteps();
+}
+
+void CharacterImpl::StopMouthSteps() {
     if (mouthStep_) context_.Scheduler().Cancel(*mouthStep_);
     mouthStep_.reset();
+}
+
+void CharacterImpl::PauseSpeech() {
+    speechHeld_ = true;
+    if (speaking_) speaking_->Pause();
+}
+
+void CharacterImpl::ResumeSpeech() {
+    speechHeld_ = false;
+    if (window_.Visible()) animator_.StartSpeaking();
+    if (speaking_) speaking_->Resume();
+}
+
+void CharacterImpl::ChangeRate(int speedWpm) {
+    speedWpm_ = speedWpm;
+    if (speaking_) speaking_->SetRate(speedWpm);
+}
+
+void CharacterImpl::OnHeld() {
+    // The character rests with its mouth closed and nothing scheduled; the balloon keeps its
+    // page and its mark.
+    StopMouthSteps();
+    animator_.Rest();
 }
 
 void CharacterImpl::CloseBalloon() {
@@ -256,7 +306,9 @@ void CharacterImpl::RaiseHide(int cause) {
     context_.PostHide(id_, static_cast<HideCause>(cause));
 }
 
-void CharacterImpl::OnWord(std::size_t shownBegin, std::size_t shownLength) {
+void CharacterImpl::OnWord(std::size_t index, std::size_t shownBegin, std::size_t shownLength) {
+    context_.Trace(
+        TraceLine("note", "Word", win32util::ToU16(id_)).Number(static_cast<long long>(index)));
     balloon_.ShowWord(shownBegin, shownLength);
     if (speaking_ == sapi_.get() && sapi_ && !sapi_->GivesVisemes()) MouthWord(0);
 }
@@ -267,7 +319,7 @@ void CharacterImpl::MouthWord(std::size_t step) {
                                            core::Mouth::Small, core::Mouth::Round,
                                            core::Mouth::Closed};
     constexpr int kStepMs = 70;
-    if (step == 0 && mouthStep_) context_.Scheduler().Cancel(*mouthStep_);
+    if (step == 0) StopMouthSteps();
     mouthStep_.reset();
     animator_.SetMouth(kShapes[step]);
     if (step + 1 < kShapes.size()) {

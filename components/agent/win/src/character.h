@@ -64,6 +64,10 @@ public:
     void Hide() override;
     void Speak(std::wstring_view text) override;
     void Stop() override;
+    void Pause() override;
+    void Resume() override;
+    bool IsPaused() const override { return queue_.IsPaused(); }
+    void SetRate(int speedWpm) override;
     void SetLanguageID(long languageId) override;
     long LanguageID() const override { return languageId_; }
     void SetTTSModeID(std::wstring_view modeId) override;
@@ -76,12 +80,16 @@ private:
     void CloseBalloon() override;
     void CancelCurrent() override;
     void HideAtOnce() override;
+    void PauseSpeech() override;
+    void ResumeSpeech() override;
+    void ChangeRate(int speedWpm) override;
 
     void RaiseBalloonHide() override;
     void RaiseHide(int cause) override;
 
-    void OnWord(std::size_t shownBegin, std::size_t shownLength) override;
+    void OnWord(std::size_t index, std::size_t shownBegin, std::size_t shownLength) override;
     void OnMouth(core::Mouth mouth) override;
+    void OnHeld() override;
     void OnFinished() override;
 
     void OnHideCommand() override;
@@ -96,6 +104,7 @@ private:
     void SpeakPaced();
     void UsePacedFromNowOn(std::u16string_view why);
     void StopSpeech();
+    void StopMouthSteps();
     // Moves the mouth through one word, for voices that report words but no visemes.
     void MouthWord(std::size_t step);
 
@@ -110,6 +119,9 @@ private:
     core::SpeechEngine* speaking_ = nullptr;
     bool pacedFromNowOn_ = false;
     core::SharedUtterance utterance_;  // while it is spoken
+    // Of the Speak under way, for the paced engine when it takes over from a mute voice.
+    bool speechHeld_ = false;
+    std::optional<int> speedWpm_;
     std::optional<core::Scheduler::Token> mouthStep_;
     long languageId_ = 1033;
     std::wstring ttsModeId_;

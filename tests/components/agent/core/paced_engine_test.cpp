@@ -6,7 +6,9 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "agent/core/speech_tags.h"
@@ -17,20 +19,22 @@ namespace agent::core {
 namespace {
 
 struct Event {
-    enum Kind { kWord, kMouth, kFinished } kind;
+    enum Kind { kWord, kMouth, kFinished, kHeld } kind;
     long long atMs;
     std::size_t begin = 0, length = 0;  // kWord
     Mouth mouth = Mouth::Closed;
+    std::size_t index = 0;  // kWord
 };
 
 // The test is the listener: it notes every call with the clock's reading.
 class PacedEngineTest : public ::testing::Test, public EngineListener {
 protected:
-    void OnWord(std::size_t begin, std::size_t length) override {
-        Note({Event::kWord, clock.NowMs(), begin, length});
+    void OnWord(std::size_t index, std::size_t begin, std::size_t length) override {
+        Note({Event::kWord, clock.NowMs(), begin, length, Mouth::Closed, index});
     }
     void OnMouth(Mouth mouth) override { Note({Event::kMouth, clock.NowMs(), 0, 0, mouth}); }
     void OnFinished() override { Note({Event::kFinished, clock.NowMs()}); }
+    void OnHeld() override { Note({Event::kHeld, clock.NowMs()}); }
     void Note(const Event& event) {
         events.push_back(event);
         if (afterEvent) afterEvent();
@@ -90,6 +94,7 @@ TEST_F(PacedEngineTest, PacesEveryWordWithAMouthThatMovesWithinIt) {
         const Event& e = events[i];
         if (e.kind == Event::kWord) {
             EXPECT_EQ(previous, Mouth::Closed) << i;
+            EXPECT_EQ(e.index, word);
             EXPECT_EQ(e.begin, expected[word].shownBegin) << word;
             EXPECT_EQ(e.length, expected[word].shownLength) << word;
             EXPECT_EQ(e.atMs, at += paced[word].pauseBeforeMs) << word;
@@ -138,8 +143,9 @@ TEST_F(PacedEngineTest, ALongTextIsPacedToItsEndWithEveryWordInPlace) {
     Say(tagged);
     clock.AdvanceBy(1'000'000'000);
     std::vector<std::u16string> words;
-    for (const Event& e : events)
+    for (const Event& e : events) {
         if (e.kind == Event::kWord) words.push_back(shown.substr(e.begin, e.length));
+    }
     EXPECT_EQ(words, expected);
     EXPECT_EQ(Count(Event::kFinished), 1u);
     EXPECT_EQ(events.back().kind, Event::kFinished);
@@ -174,6 +180,139 @@ TEST_F(PacedEngineTest, ListenerMayStopOrStartTheNextUtteranceFromItsCallbacks) 
     SpeakToEnd(u"first");
     EXPECT_EQ(Count(Event::kFinished), 3u);
     EXPECT_EQ(Count(Event::kWord), 5u);
+}
+
+// Pause, Resume, SetRate and Stop in every kind of place on "one two three". A script is
+// "step: what the listener heard | ...". Steps: to-word <n> (the clock runs until word n has
+// begun: inside it), to-gap <n> (until word n's mouth has closed: between words), pause,
+// resume, rate <wpm>, stop, speak (the text anew), end (ten minutes). Heard: word <index>,
+// held, finished. While held, nothing may be scheduled at all.
+TEST_F(PacedEngineTest, PauseResumeRateAndStopInEveryPlace) {
+    const auto play = [this](const std::string& script) {
+        std::string log, separator;
+        afterEvent = [&] {
+            const Event& e = events.back();
+            if (e.kind == Event::kMouth) return;
+            log += std::exchange(separator, ", ");
+            log += e.kind == Event::kWord   ? "word " + std::to_string(e.index)
+                   : e.kind == Event::kHeld ? "held"
+                                            : "finished";
+        };
+        // Runs the clock until word n has begun, and, for a gap, until its mouth has closed.
+        const auto runUntil = [&](std::size_t n, bool gap) {
+            for (int ms = 0; ms < 60'000; ++ms) {
+                if (Count(Event::kWord) == n + 1 &&
+                    (!gap || (events.back().kind == Event::kMouth &&
+                              events.back().mouth == Mouth::Closed))) {
+                    return;
+                }
+                clock.AdvanceBy(1);
+            }
+            ADD_FAILURE() << "never reached";
+        };
+        bool held = false;
+        std::istringstream parts(script);
+        for (std::string part; std::getline(parts, part, '|');) {
+            std::istringstream stepWords(part.substr(0, part.find(':')));
+            std::string step, argument;
+            stepWords >> step >> argument;
+            log += (log.empty() ? "" : " | ") + step + (argument.empty() ? "" : " " + argument);
+            separator = ": ";
+            const std::size_t n = argument.empty() ? 0 : std::stoul(argument);
+            const std::size_t heldBefore = Count(Event::kHeld);
+            if (step == "to-word" || step == "to-gap") {
+                runUntil(n, step == "to-gap");
+            } else if (step == "pause") {
+                engine.Pause();
+            } else if (step == "resume") {
+                engine.Resume();
+                held = false;
+            } else if (step == "rate") {
+                engine.SetRate(static_cast<int>(n));
+            } else if (step == "stop") {
+                engine.Stop();
+                held = false;
+            } else if (step == "speak") {
+                Say(u"one two three");
+                held = false;
+            } else if (step == "end") {
+                clock.AdvanceBy(10 * 60'000);
+            } else {
+                ADD_FAILURE() << "unknown step " << step;
+            }
+            held = held || Count(Event::kHeld) > heldBefore;
+            if (held) {
+                EXPECT_EQ(clock.PendingCount(), 0u) << "held, yet scheduled, after " << part;
+            }
+        }
+        afterEvent = nullptr;
+        return log;
+    };
+    const std::pair<const char*, std::string> scripts[] = {
+        {"within a word: the word ends, then it holds; the next word follows the resume",
+         "speak | to-word 0: word 0 | pause | end: held | resume | end: word 1, word 2, finished"},
+        {"between words it holds at once",
+         "speak | to-gap 1: word 0, word 1 | pause: held | end | resume | end: word 2, finished"},
+        {"before the first word",
+         "speak | pause: held | end | resume | end: word 0, word 1, word 2, finished"},
+        {"twice paused, twice resumed: one hold, nothing lost",
+         "speak | to-gap 0: word 0 | pause: held | pause | resume | resume | "
+         "end: word 1, word 2, finished"},
+        {"in the last word the end is held",
+         "speak | to-word 2: word 0, word 1, word 2 | pause | "
+         "end: held | resume | end: finished"},
+        {"resume without a pause, pause with nothing spoken",
+         "resume | pause | speak | resume | to-word 1: word 0, word 1 | end: word 2, finished | "
+         "pause | resume | end"},
+        {"stop while held ends it all, and the next utterance is not held",
+         "speak | to-word 1: word 0, word 1 | pause | stop | end | speak | "
+         "end: word 0, word 1, word 2, finished"},
+        {"a new utterance while held replaces it",
+         "speak | pause: held | speak | end: word 0, word 1, word 2, finished"},
+        {"the speed changes within a word, between words and while held",
+         "speak | rate 200 | to-word 0: word 0 | rate 60 | to-gap 1: word 1 | pause: held | "
+         "rate 250 | resume | end: word 2, finished"},
+    };
+    for (const auto& [name, script] : scripts) {
+        engine.Stop();
+        events.clear();
+        EXPECT_EQ(play(script), script) << name;
+        EXPECT_EQ(clock.PendingCount(), 0u) << name;
+    }
+}
+
+// Held at a word's end, the engine takes up again with the next word after that word's own
+// pause; a new speed paces every later word, the word under way keeps its own, and pauses
+// and stress stay where the tags put them. Speeds beyond the range are clamped.
+TEST_F(PacedEngineTest, TheNewSpeedPacesTheNextWordsAndKeepsPausesAndStress) {
+    Say(u"first \\Pau=400\\second \\Emp\\third fourth");
+    const auto wordStart = [&](std::size_t index) {
+        for (const Event& e : events) {
+            if (e.kind == Event::kWord && e.index == index) return e.atMs;
+        }
+        ADD_FAILURE() << "no word " << index;
+        return -1LL;
+    };
+    clock.AdvanceBy(1);
+    engine.SetRate(1000);  // clamped to 250, from "second" on
+    engine.Pause();
+    clock.AdvanceBy(60'000);
+    const std::vector<Event> held = events;
+    ASSERT_EQ(held.back().kind, Event::kHeld);
+    const WordPace first = PaceWord(u"first", kNormalSpeedWpm, false);
+    EXPECT_EQ(held[held.size() - 2].atMs, first.speakMs * 4 / 5) << "the mouth closed at its time";
+
+    const long long resumedAt = clock.NowMs();
+    engine.Resume();
+    clock.AdvanceBy(401);  // "second" has begun
+    engine.SetRate(10);    // clamped to 50, from "third" on
+    clock.AdvanceBy(60'000);
+    ASSERT_EQ(Count(Event::kWord), 4u);
+    EXPECT_EQ(wordStart(1), resumedAt + 400);
+    const WordPace second = PaceWord(u"second", 250, false);
+    EXPECT_EQ(wordStart(2), wordStart(1) + second.speakMs + second.silenceAfterMs);
+    const WordPace third = PaceWord(u"third", 50, true);
+    EXPECT_EQ(wordStart(3), wordStart(2) + third.speakMs + third.silenceAfterMs);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <new>
@@ -16,19 +17,35 @@
 namespace agent::core {
 namespace {
 
-// The window side and the program in one: every action and event is noted in order.
+// The window side and the program in one: every action and event is noted in order. It also
+// checks that the speech is held and resumed only as a window side can follow.
 class Character final : public CharacterActions, public QueueEvents {
 public:
     void BeginShow() override { Note("BeginShow"); }
     void BeginHide() override { Note("BeginHide"); }
     void BeginSpeak(SharedUtterance utterance) override {
+        EXPECT_FALSE(held) << "a Speak begins held";
         const std::u16string shown = utterance->ShownText();  // ASCII in these tests
-        Note("BeginSpeak " + std::string(shown.begin(), shown.end()));
+        const int speed = utterance->segments.front().prosody.speedWpm;
+        Note("BeginSpeak " + std::string(shown.begin(), shown.end()) +
+             (speed == kNormalSpeedWpm ? "" : " at " + std::to_string(speed)));
         if (shown == u"Huge") throw std::bad_alloc();  // as a text too big for memory would
     }
     void CloseBalloon() override { Note("CloseBalloon"); }
-    void CancelCurrent() override { Note("CancelCurrent"); }
+    void CancelCurrent() override {
+        held = false;
+        Note("CancelCurrent");
+    }
     void HideAtOnce() override { Note("HideAtOnce"); }
+    void PauseSpeech() override {
+        EXPECT_FALSE(std::exchange(held, true)) << "paused twice";
+        Note("PauseSpeech");
+    }
+    void ResumeSpeech() override {
+        EXPECT_TRUE(std::exchange(held, false)) << "resumed without a pause";
+        Note("ResumeSpeech");
+    }
+    void ChangeRate(int speedWpm) override { Note("ChangeRate " + std::to_string(speedWpm)); }
     void RaiseBalloonHide() override { Note("BalloonHide"); }
     void RaiseHide(int cause) override { Note("Hide " + std::to_string(cause)); }
     void Note(const std::string& what) {
@@ -39,14 +56,16 @@ public:
 
     std::string log, separator;  // what happened, as the scripts below write it
     long balloonHides = 0;
+    bool held = false;                             // the running Speak's speech is paused
     std::function<void(const std::string&)> then;  // may call back into the queue
 };
 
 class RequestQueueTest : public ::testing::Test {
 protected:
     // A script is "step: what happened inside it | step | ...". Steps: show, hide,
-    // speak <word>, stop, complete, user-hide, run (what is due now), wait <ms>. Runs the steps
-    // and writes what happened the same way, for comparing with the script.
+    // speak <word>, stop, complete, user-hide, pause, resume, rate <wpm>, paused? (notes
+    // "paused" or "not paused"), run (what is due now), wait <ms>. Runs the steps and writes
+    // what happened the same way, for comparing with the script.
     std::string Play(const std::string& script) {
         const std::map<std::string, std::function<void(const std::string&)>> steps = {
             {"show", [&](auto&) { queue.Show(); }},
@@ -55,6 +74,10 @@ protected:
             {"stop", [&](auto&) { queue.Stop(); }},
             {"complete", [&](auto&) { queue.Complete(); }},
             {"user-hide", [&](auto&) { queue.UserHid(kHideCauseUserMenu); }},
+            {"pause", [&](auto&) { queue.Pause(); }},
+            {"resume", [&](auto&) { queue.Resume(); }},
+            {"rate", [&](auto& wpm) { queue.SetRate(std::stoi(wpm)); }},
+            {"paused?", [&](auto&) { character.Note(queue.IsPaused() ? "paused" : "not paused"); }},
             {"run", [&](auto&) { clock.RunDue(); }},
             {"wait", [&](auto& ms) { clock.AdvanceBy(std::stoll(ms)); }}};
         std::istringstream parts(script);
@@ -118,6 +141,91 @@ TEST_F(RequestQueueTest, Scenarios) {
     }
 }
 
+TEST_F(RequestQueueTest, PauseResumeAndRateScenarios) {
+    const std::vector<std::pair<const char*, std::string>> scripts = {
+        {"pause holds the running speak, resume goes on; both only once",
+         "speak One | run: BeginSpeak One | pause: PauseSpeech | pause | paused?: paused | "
+         "wait 60000 | resume: ResumeSpeech | resume | paused?: not paused | complete | "
+         "wait 2000: CloseBalloon, BalloonHide"},
+        {"a speak behind a show does not begin until resume; the show runs",
+         "show | speak One | pause | run: BeginShow | complete | wait 60000 | "
+         "resume | run: BeginSpeak One | complete | wait 2000: CloseBalloon, BalloonHide"},
+        {"with no speak running or waiting, pause does nothing",
+         "show | pause | paused?: not paused | run: BeginShow | complete | speak One | "
+         "run: BeginSpeak One"},
+        {"requests made while paused wait behind the paused speak, in order",
+         "show | run: BeginShow | complete | speak One | run: BeginSpeak One | "
+         "pause: PauseSpeech | speak Two | hide | run | resume: ResumeSpeech | complete | "
+         "run: CloseBalloon, BalloonHide, BeginSpeak Two | complete | "
+         "wait 2000: CloseBalloon, BalloonHide, BeginHide"},
+        {"stop while paused cancels both speaks with their BalloonHides and ends the pause",
+         "speak One | run: BeginSpeak One | pause: PauseSpeech | speak Two | "
+         "stop: CancelCurrent, BalloonHide, BalloonHide | paused?: not paused | speak Three | "
+         "run: BeginSpeak Three"},
+        {"pause, then stop before the speak began",
+         "show | speak One | pause | stop: BalloonHide | paused?: not paused | run | speak Two | "
+         "run: BeginSpeak Two"},
+        {"the user hides a paused character",
+         "speak One | speak Two | run: BeginSpeak One | pause: PauseSpeech | "
+         "user-hide: CancelCurrent, BalloonHide, BalloonHide, HideAtOnce, Hide 7 | "
+         "paused?: not paused | speak Three | run: BeginSpeak Three"},
+        {"a held speak with nothing to say raises its BalloonHide at the resume",
+         "speak | speak One | pause | run | resume | run: BalloonHide, BeginSpeak One"},
+        {"rate, clamped, reaches the running speak and the waiting ones, not later ones",
+         "speak One | speak Two | run: BeginSpeak One | rate 300: ChangeRate 250 | speak Three | "
+         "complete | run: CloseBalloon, BalloonHide, BeginSpeak Two at 250 | complete | "
+         "run: CloseBalloon, BalloonHide, BeginSpeak Three | rate 10: ChangeRate 50"},
+        {"rate with nothing spoken does nothing; rate while paused waits for the resume",
+         "rate 200 | speak One | run: BeginSpeak One | pause: PauseSpeech | rate 180: "
+         "ChangeRate 180 | resume: ResumeSpeech | complete | wait 2000: CloseBalloon, BalloonHide"},
+        {"pause while lingering: nothing without a speak waiting, else that speak is held",
+         "speak One | run: BeginSpeak One | complete | pause | paused?: not paused | speak Two | "
+         "pause | run: CloseBalloon, BalloonHide | paused?: paused | wait 60000 | resume | "
+         "run: BeginSpeak Two"},
+    };
+    for (const auto& [name, script] : scripts) {
+        queue.UserHid(kHideCauseUserMenu);  // start hidden, idle and not paused
+        clock.AdvanceBy(60'000);
+        EXPECT_EQ(Play(script), script) << name;
+    }
+}
+
+// Every order of Speak, Pause, Resume, Rate and Stop, with a Speak already running and the
+// clock run after each: whatever the order, no pause outlives the speaking, and after a last
+// Resume every Speak ends in one BalloonHide with nothing left scheduled.
+TEST_F(RequestQueueTest, EveryOrderOfSpeakPauseResumeRateAndStop) {
+    std::vector<std::string> steps = {"speak Two", "pause", "resume", "rate 200", "stop"};
+    std::sort(steps.begin(), steps.end());
+    character.then = [this](const std::string& what) {
+        if (what.starts_with("BeginSpeak")) {
+            EXPECT_FALSE(queue.IsPaused()) << "began while paused";
+        }
+    };
+    int orders = 0;
+    do {
+        queue.UserHid(kHideCauseUserMenu);
+        clock.AdvanceBy(60'000);
+        character.balloonHides = 0;
+        std::string script = "speak One | run";
+        for (const std::string& step : steps) script += " | " + step + " | run";
+        Play(script);
+        const std::string order = script + " gave " + character.log;
+        EXPECT_TRUE(!character.held || queue.IsPaused()) << order;
+        EXPECT_TRUE(!queue.IsPaused() || !queue.IsIdle()) << order;
+        queue.Resume();
+        EXPECT_FALSE(character.held) << order;
+        for (int turn = 0; turn < 4 && !queue.IsIdle(); ++turn) {
+            queue.Complete();
+            clock.AdvanceBy(kBalloonLingerMs);
+        }
+        EXPECT_TRUE(queue.IsIdle()) << order;
+        EXPECT_EQ(character.balloonHides, 2) << order;
+        EXPECT_EQ(clock.PendingCount(), 0u) << order;
+        ++orders;
+    } while (std::next_permutation(steps.begin(), steps.end()));
+    EXPECT_EQ(orders, 120);
+}
+
 TEST_F(RequestQueueTest, TheWindowSideMayCallBackFromInsideItsCalls) {
     // Complete from inside BeginShow starts the next request in the same run of due calls; a
     // Speak made from inside BalloonHide is kept.
@@ -148,15 +256,28 @@ TEST_F(RequestQueueTest, EverySpeakEndsInOneBalloonHideAndNoCallIsLeftBehind) {
         [&] {
             if (random() % 16 == 0) queue.UserHid(kHideCauseUserTaskbar);
         },
-        [&] { queue.Complete(); },
-        [&] { queue.Complete(); },
+        [&] { queue.Pause(); },
+        [&] { queue.Resume(); },
+        [&] { queue.SetRate(static_cast<int>(random() % 300)); },
+        [&] {
+            if (!character.held) queue.Complete();  // a held speech does not end
+        },
+        [&] {
+            if (!character.held) queue.Complete();
+        },
         [&] { clock.AdvanceBy(random() % 3000); },
         [&] { clock.AdvanceBy(random() % 3000); }};
     for (int round = 0; round < 20'000; ++round) {
         actions[random() % std::size(actions)]();
         ASSERT_LE(character.balloonHides, speaks) << round;
+        // A pause lives only as long as a Speak runs or waits.
+        ASSERT_TRUE(!queue.IsPaused() || !queue.IsIdle()) << round;
     }
-    for (; !queue.IsIdle(); clock.AdvanceBy(kBalloonLingerMs)) queue.Complete();
+    for (; !queue.IsIdle(); clock.AdvanceBy(kBalloonLingerMs)) {
+        queue.Resume();
+        queue.Complete();
+    }
+    EXPECT_FALSE(queue.IsPaused());
     EXPECT_EQ(character.balloonHides, speaks);
     EXPECT_EQ(clock.PendingCount(), 0u);
     {

@@ -31,8 +31,9 @@ protected:
             {L"AGT0409.DLL", "not a DLL"},
             {L"AGT0410.DLL", french.substr(0, 300)},
             {L"AGT0413.DLL", "MZ" + std::string(200, '\0')}};
-        for (const auto& [name, bytes] : files)
+        for (const auto& [name, bytes] : files) {
             std::ofstream(fs::path(scratch) / name, std::ios::binary) << bytes;
+        }
     }
 
     static std::wstring ProgramPath() {

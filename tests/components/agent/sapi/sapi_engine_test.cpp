@@ -24,6 +24,9 @@ using Words = std::vector<std::u16string>;
 // Records what it is asked and behaves as told. The engine owns it; the test keeps a pointer.
 class FakeVoice final : public Voice {
 public:
+    ~FakeVoice() override {
+        if (onDestroy) onDestroy(*this);
+    }
     std::vector<InstalledVoice> InstalledVoices() override { return installed; }
     bool Use(const std::u16string& voiceId) override {
         used.push_back(voiceId);
@@ -40,7 +43,18 @@ public:
         stream = ++lastStream;
         return true;
     }
-    void Purge() override { ++purges; }
+    void Purge() override {
+        ++purges;
+        calls.push_back("purge");
+    }
+    void Pause() override {
+        ++pauses;
+        calls.push_back("pause");
+    }
+    void Resume() override {
+        ++resumes;
+        calls.push_back("resume");
+    }
     std::vector<VoiceEvent> TakeEvents() override { return std::exchange(waiting, {}); }
     // Queues events as a voice would and tells the engine's window that they wait.
     void Send(std::vector<VoiceEvent> events) {
@@ -53,7 +67,9 @@ public:
     std::set<std::u16string> brokenVoices;  // Use() fails for these
     bool failNotify = false, failSpeak = false;
     Words used, spoken;
-    int purges = 0;
+    int purges = 0, pauses = 0, resumes = 0;
+    std::vector<std::string> calls;  // purge, pause and resume, in order
+    std::function<void(const FakeVoice&)> onDestroy;
     unsigned long lastStream = 0;
     HWND window = nullptr;
     UINT message = 0;
@@ -62,18 +78,21 @@ public:
 
 class RecordingListener : public core::EngineListener {
 public:
-    void OnWord(std::size_t begin, std::size_t length) override {
+    void OnWord(std::size_t index, std::size_t begin, std::size_t length) override {
+        indexes.push_back(index);
         words.push_back(shown.substr(begin, length));
         if (onWord) onWord();
     }
     void OnMouth(Mouth mouth) override { mouths.push_back(mouth); }
     void OnFinished() override { ++finished; }
+    void OnHeld() override { ++held; }
     bool HeardNothing() const { return words.empty() && mouths.empty() && finished == 0; }
 
     std::u16string shown;  // the utterance's shown text, to turn word offsets back into text
     Words words;
+    std::vector<std::size_t> indexes;
     std::vector<Mouth> mouths;
-    int finished = 0;
+    int finished = 0, held = 0;
     std::function<void()> onWord;
 };
 
@@ -198,6 +217,84 @@ TEST_F(SapiEngineTest, ALongTextIsGivenToTheVoiceAPartAtATime) {
     EXPECT_GE(parts, 3u);
     EXPECT_EQ(listener.finished, 1);
     EXPECT_EQ(voice->spoken.size(), parts) << "nothing is spoken after the end";
+}
+
+// Held, the listener hears nothing (words and the end wait for Resume, the mouth rests) and a
+// silent voice is not taken for a mute one; SAPI's pause count always comes back to nothing,
+// after the purge, whether the pause ends by Resume, Stop or the engine's end.
+TEST_F(SapiEngineTest, PauseHoldsTheWordsAndEveryPauseOfTheVoiceIsMatched) {
+    ASSERT_TRUE(Say(u"one two three"));
+    Send({Event(Kind::StreamStart), WordEvent(u"one")});
+    engine.Pause();
+    engine.Pause();
+    EXPECT_EQ(listener.held, 1);
+    EXPECT_EQ(voice->pauses, 1);
+    Send({WordEvent(u"two"), Event(Kind::Viseme, 2)});
+    scheduler.AdvanceBy(SapiEngine::kFirstEventBoundMs * 2);
+    EXPECT_EQ(listener.words, Words{u"one"});
+    EXPECT_TRUE(listener.mouths.empty());
+    engine.Resume();
+    engine.Resume();
+    EXPECT_EQ(voice->resumes, 1);
+    PumpMessages();
+    EXPECT_EQ(listener.words, (Words{u"one", u"two"}));
+    EXPECT_EQ(listener.indexes, (std::vector<std::size_t>{0, 1}));
+
+    engine.Pause();
+    Send({WordEvent(u"three"), Event(Kind::StreamEnd)});
+    EXPECT_EQ(listener.finished, 0);
+    engine.Stop();
+    EXPECT_EQ(voice->calls,
+              (std::vector<std::string>{"pause", "resume", "pause", "purge", "resume"}));
+    PumpMessages();
+    EXPECT_EQ(listener.words.size(), 2u);
+    EXPECT_EQ(listener.finished, 0);
+
+    int pausesLeft = -1;
+    {
+        SapiEngine doomed(scheduler, [&] {
+            auto made = std::make_unique<FakeVoice>();
+            made->onDestroy = [&](const FakeVoice& gone) {
+                pausesLeft = gone.pauses - gone.resumes;
+            };
+            return made;
+        });
+        RecordingListener other;
+        ASSERT_TRUE(doomed.Speak(
+            std::make_shared<const core::Utterance>(core::ParseSpeechTags(u"Hi")), {}, other));
+        doomed.Pause();
+    }
+    EXPECT_EQ(pausesLeft, 0) << "a pause left at the engine's end";
+}
+
+// A new speed: the rest from the word after the last one reported is given to the voice at
+// that speed, the old part's late events are dropped and the word indexes go on. Held, the
+// voice stays paused with the new rest and speaks it at Resume.
+TEST_F(SapiEngineTest, ANewSpeedSpeaksTheRestFromTheNextWord) {
+    ASSERT_TRUE(Say(u"One two three four"));
+    engine.SetRate(1000);
+    ASSERT_EQ(voice->spoken.size(), 2u);
+    EXPECT_NE(voice->spoken.back().find(u"One two three four"), std::u16string::npos)
+        << "nothing reported yet: all of it";
+    const VoiceEvent one = WordEvent(u"One");
+    Send({Event(Kind::StreamStart), one});
+    engine.SetRate(300);
+    ASSERT_EQ(voice->spoken.size(), 3u);
+    const std::u16string& rest = voice->spoken.back();
+    EXPECT_EQ(rest.rfind(u"<rate absspeed=\"6\"/>", 0), 0u) << "at 250, the fastest";
+    EXPECT_EQ(rest.find(u"One"), std::u16string::npos);
+    EXPECT_NE(rest.find(u" two three four"), std::u16string::npos);
+    Send({one, WordEvent(u"two")});
+    engine.Pause();
+    engine.SetRate(60);
+    EXPECT_EQ(voice->spoken.back().find(u"two"), std::u16string::npos);
+    EXPECT_EQ(voice->resumes, 0) << "still held";
+    engine.Resume();
+    Send({WordEvent(u"three"), WordEvent(u"four"), Event(Kind::StreamEnd)});
+    EXPECT_EQ(listener.words, (Words{u"One", u"two", u"three", u"four"}));
+    EXPECT_EQ(listener.indexes, (std::vector<std::size_t>{0, 1, 2, 3}));
+    EXPECT_EQ(listener.finished, 1);
+    EXPECT_EQ(voice->pauses, voice->resumes);
 }
 
 TEST_F(SapiEngineTest, AListenerMayStopFromItsCallbacks) {

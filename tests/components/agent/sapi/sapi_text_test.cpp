@@ -110,13 +110,16 @@ std::u16string Decoded(std::u16string_view xml) {
 ::testing::AssertionResult MapsBack(const SpeechXml& xml, std::u16string_view shown,
                                     std::size_t& at) {
     for (const XmlChar& x : ReadXml(xml.Text())) {
-        if (at >= shown.size() || x.c != (shown[at] == u'\x01' ? u' ' : shown[at]))
+        if (at >= shown.size() || x.c != (shown[at] == u'\x01' ? u' ' : shown[at])) {
             return ::testing::AssertionFailure() << "the text differs at " << at;
-        if (xml.ShownWord(x.xmlPosition, x.xmlLength) != ShownRange{at, 1})
+        }
+        if (xml.ShownWord(x.xmlPosition, x.xmlLength) != ShownRange{at, 1}) {
             return ::testing::AssertionFailure() << at << " maps elsewhere";
-        if (xml.ShownWord(x.fragmentPosition, 1) != ShownRange{at, 1})
+        }
+        if (xml.ShownWord(x.fragmentPosition, 1) != ShownRange{at, 1}) {
             return ::testing::AssertionFailure()
                    << at << " maps elsewhere, counted in its fragment";
+        }
         ++at;
     }
     return ::testing::AssertionSuccess();
@@ -200,9 +203,51 @@ TEST(SpeechXmlParts, ALongTextIsCutAfterASentenceOrASpaceNeverInsideALetter) {
     };
     for (const auto& c : cases) {
         std::vector<std::u16string> parts;
-        for (const SpeechXml& part : Parts(ParseSpeechTags(c.tagged), c.maxUnits))
+        for (const SpeechXml& part : Parts(ParseSpeechTags(c.tagged), c.maxUnits)) {
             parts.push_back(Decoded(part.Text()));
+        }
         EXPECT_EQ(parts, c.parts) << c.name;
+    }
+}
+
+std::u16string Tag(std::u16string_view name, std::u16string_view attribute, int value) {
+    const std::string number = std::to_string(value);
+    return u"<" + std::u16string(name) + u" " + std::u16string(attribute) + u"=\"" +
+           std::u16string(number.begin(), number.end()) + u"\"/>";
+}
+
+// After a change of speed the voice is given the rest of the utterance from the word after the
+// last one reported, every segment at the new speed: nothing said twice or skipped, the pause
+// before a segment and the pitch kept, and its words still name their place in the whole text.
+TEST(SpeechXmlParts, TheRestAfterAWordIsSaidAtTheNewSpeed) {
+    const core::Utterance utterance =
+        ParseSpeechTags(u"One two, \\Pau=300\\\\Pit=200\\three \\Map=\"4\"=\"four\"\\ five & six");
+    const std::u16string shown = utterance.ShownText();
+    ASSERT_EQ(shown, u"One two, three four five & six");
+    const struct {
+        std::u16string after, rest;
+        bool pause;
+    } cases[] = {{u"One", u" two, three 4 five & six", true},
+                 {u"two,", u" three 4 five & six", true},
+                 {u"three", u" 4 five & six", false},
+                 {u"four", u" five & six", false},
+                 {u"six", u"", false}};
+    const std::u16string slow = Tag(u"rate", u"absspeed", RateForSpeed(80));
+    for (const auto& c : cases) {
+        const std::size_t wordEnd = shown.find(c.after) + c.after.size();
+        const SpeechXml xml(utterance, PositionAfterShown(utterance, wordEnd), 8192, 80);
+        const std::u16string& text = xml.Text();
+        EXPECT_EQ(Decoded(text), c.rest) << PrintToString(c.after);
+        EXPECT_EQ(text.find(u"<silence msec=\"300\"/>") != std::u16string::npos, c.pause)
+            << PrintToString(c.after);
+        EXPECT_FALSE(xml.Next().has_value());
+        if (c.rest.empty()) continue;
+        EXPECT_EQ(text.rfind(u"<rate ", 0), 0u) << "the new speed first";
+        EXPECT_EQ(text.find(u"<rate "), text.rfind(u"<rate ")) << "and only that one";
+        EXPECT_EQ(text.find(slow), 0u);
+        EXPECT_NE(text.find(Tag(u"pitch", u"absmiddle", PitchForHz(200))), std::u16string::npos);
+        const std::size_t five = text.find(u"five");
+        EXPECT_EQ(xml.ShownWord(five, 4), (ShownRange{shown.find(u"five"), 4}));
     }
 }
 

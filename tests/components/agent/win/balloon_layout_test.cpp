@@ -79,8 +79,9 @@ TEST(PlacementTest, BalloonGoesAboveTheCharacterUnlessItWouldCoverTheProgramsWin
 // Ten pixels a UTF-16 unit, none for a low surrogate: an emoji is as wide as a letter.
 int MonoWidth(std::u16string_view run) {
     int width = 0;
-    for (char16_t c : run)
+    for (char16_t c : run) {
         if (c < 0xDC00 || c > 0xDFFF) width += 10;
+    }
     return width;
 }
 
@@ -100,8 +101,9 @@ TEST(LayoutPageTest, WrapsWithinTheWidthAndNeverSplitsACharacter) {
         {u" \n\t ", 100, {}}};
     for (const auto& [text, maxWidth, expected] : cases) {
         Lines lines;
-        for (const TextLine& line : LayoutPage(text, 0, maxWidth, 10, MonoWidth).lines)
+        for (const TextLine& line : LayoutPage(text, 0, maxWidth, 10, MonoWidth).lines) {
             lines.push_back(text.substr(line.begin, line.end - line.begin));
+        }
         EXPECT_EQ(lines, expected) << "width " << maxWidth;
     }
 }
@@ -109,15 +111,17 @@ TEST(LayoutPageTest, WrapsWithinTheWidthAndNeverSplitsACharacter) {
 // Every character of a long text lands on exactly one page, in order, whatever the widths.
 TEST(LayoutPageTest, PagesCoverTheWholeTextInOrder) {
     std::u16string text;
-    for (int i = 0; i < 3000; ++i)
+    for (int i = 0; i < 3000; ++i) {
         text += i % 50 == 0 ? u"\r\n" : (i % 7 == 0 ? u"extraordinarily " : u"word \u4E2D\u6587 ");
+    }
     for (const int width : {35, 120, 400}) {
         int pages = 0;
         for (std::size_t pos = 0; pos < text.size(); ++pages) {
             const TextPage page = LayoutPage(text, pos, width, 3, MonoWidth);
             ASSERT_TRUE(!page.lines.empty() && page.lines.size() <= 3 && page.end > pos) << pos;
-            for (; pos < page.begin; ++pos)  // only spaces and line ends are left out
+            for (; pos < page.begin; ++pos) {  // only spaces and line ends are left out
                 ASSERT_TRUE(text[pos] == u' ' || text[pos] == u'\r' || text[pos] == u'\n') << pos;
+            }
             pos = page.end;
         }
         EXPECT_GT(pages, 10);

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <utility>
 #include <vector>
@@ -98,6 +100,22 @@ protected:
         return balloon;
     }
 
+    // The trace file's lines so far.
+    std::vector<std::string> TraceLines() const {
+        std::ifstream file(std::filesystem::path(*options.traceFile), std::ios::binary);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(file, line);) lines.push_back(line);
+        return lines;
+    }
+    // The indexes of the words shown so far, from the trace's "note Word" lines.
+    std::vector<int> WordsShown() const {
+        std::vector<int> words;
+        for (const std::string& line : TraceLines()) {
+            if (line.starts_with("note Word Test ")) words.push_back(std::stoi(line.substr(15)));
+        }
+        return words;
+    }
+
     static void WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
         std::ofstream(std::filesystem::path(path), std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
@@ -176,8 +194,9 @@ TEST_F(AgentFixture, RequestsRunInOrderThroughTheMessageLoopAndAreTraced) {
     EXPECT_THROW(character.SetLanguageID(1036), Error);
 
     std::string path = win32util::WideToUtf8(characterPath);
-    for (auto at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 2))
+    for (auto at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 2)) {
         path.insert(at, 1, '\\');
+    }
     const std::vector<std::string> expected{
         "request Load Test \"" + path + "\"",
         "request Show Test",
@@ -187,10 +206,62 @@ TEST_F(AgentFixture, RequestsRunInOrderThroughTheMessageLoopAndAreTraced) {
         "event Hide Test 3",
         "request Stop Test",
         "request LanguageID Test 1036"};
-    std::ifstream file(std::filesystem::path(*options.traceFile), std::ios::binary);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(file, line);) lines.push_back(line);
+    std::vector<std::string> lines = TraceLines();
+    std::erase_if(lines, [](const std::string& line) { return line.starts_with("note Word"); });
     EXPECT_EQ(lines, expected);
+}
+
+// Paused, the balloon keeps its word marked and no word is shown or traced; resumed, the words
+// go on from the next one, indexes without a gap. Stop while paused ends the
+// held Speak and the one waiting behind it with one BalloonHide each, and ends the pause.
+TEST_F(AgentFixture, PauseHoldsTheWordsResumeGoesOnAndStopEndsThePause) {
+    Character& character = LoadTest();
+    character.Show();
+    character.Speak(kLongText);
+    character.Pause();  // before the Speak began: it waits for the resume
+    EXPECT_TRUE(character.IsPaused());
+    ASSERT_TRUE(PumpUntilVisible(CharacterWindow()));
+    PumpFor(300);
+    EXPECT_TRUE(WordsShown().empty());
+    character.Resume();
+    const HWND balloon = BalloonWindow();
+    const auto marked = [&] { return SendMessageW(balloon, agent::win::kBalloonGetWord, 0, 0); };
+    ASSERT_TRUE(PumpUntil([&] { return WordsShown().size() >= 3; }));
+    character.Pause();
+    character.Pause();
+    PumpFor(100);  // the word under way ends
+    const std::vector<int> atPause = WordsShown();
+    const LRESULT word = marked();
+    EXPECT_NE(word, 0);
+    PumpFor(500);
+    EXPECT_EQ(WordsShown(), atPause);
+    EXPECT_EQ(marked(), word);
+    EXPECT_TRUE(IsWindowVisible(balloon));
+    EXPECT_TRUE(events.log.empty());
+    character.SetRate(1000);
+    character.Resume();
+    ASSERT_TRUE(PumpUntilEvents(1));
+    EXPECT_FALSE(character.IsPaused());
+    std::vector<int> all(20);
+    std::iota(all.begin(), all.end(), 0);
+    EXPECT_EQ(WordsShown(), all);
+
+    character.Speak(kLongText);
+    character.Speak(L"Waiting in line.");
+    ASSERT_TRUE(PumpUntil([&] { return WordsShown().size() > 21; }));
+    character.Pause();
+    PumpFor(100);
+    character.Stop();
+    EXPECT_FALSE(character.IsPaused());
+    EXPECT_FALSE(IsWindowVisible(balloon));
+    ASSERT_TRUE(PumpUntilEvents(3));
+    PumpFor(200);
+    EXPECT_EQ(events.log, Log(3, L"BalloonHide Test"));
+    const std::vector<std::string> lines = TraceLines();
+    for (const char* request : {"request Pause Test", "request Resume Test",
+                                "request Rate Test 250", "request Stop Test"}) {
+        EXPECT_NE(std::find(lines.begin(), lines.end(), request), lines.end()) << request;
+    }
 }
 
 // Stopped while speaking or still waiting, hidden by the user from the menu: every Speak ends
@@ -283,8 +354,9 @@ TEST_F(AgentFixture, WindowsFloatBelowTheAnchorWithoutTakingTheKeyboardAndStayWh
     ASSERT_TRUE(PumpUntilVisible(BalloonWindow()));
     EXPECT_EQ(RectOf(CharacterWindow()).top, RectOf(reader.get()).bottom + 8);
     constexpr DWORD kFloating = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
-    for (const HWND window : {CharacterWindow(), BalloonWindow()})
+    for (const HWND window : {CharacterWindow(), BalloonWindow()}) {
         EXPECT_EQ(GetWindowLongPtrW(window, GWL_EXSTYLE) & kFloating, kFloating);
+    }
     MONITORINFO monitor{sizeof(monitor)};
     GetMonitorInfoW(MonitorFromWindow(CharacterWindow(), MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT work = monitor.rcWork;

@@ -23,8 +23,9 @@ Pixels Solid(int width, int height, std::array<std::uint8_t, 4> bgra) {
 }
 
 bool Premultiplied(const Pixels& pixels) {
-    for (std::size_t i = 0; i < pixels.size(); i += 4)
+    for (std::size_t i = 0; i < pixels.size(); i += 4) {
         if (std::max({pixels[i], pixels[i + 1], pixels[i + 2]}) > pixels[i + 3]) return false;
+    }
     return true;
 }
 
@@ -41,8 +42,9 @@ TEST(ScaleBgraTest, SolidStaysSolidEdgesBlendAndMismatchedSizesGiveNothing) {
     EXPECT_TRUE(ScaleBgra(Solid(2, 2, kColour), 2, 2, 0, 6).empty());
     // Left half opaque white, right half transparent: the seam becomes a soft ramp.
     Pixels source;
-    for (int pixel = 0; pixel < 16; ++pixel)
+    for (int pixel = 0; pixel < 16; ++pixel) {
         source.insert(source.end(), 4, pixel % 4 < 2 ? 255 : 0);
+    }
     const Pixels scaled = ScaleBgra(source, 4, 4, 6, 6);
     EXPECT_TRUE(Premultiplied(scaled));
     EXPECT_TRUE(scaled[3] == 255 && scaled[5 * 4 + 3] == 0);  // the far sides stay as they were

@@ -35,8 +35,9 @@ TEST(TraceFormatTest, LinesJoinTheirPartsAndNoLineBreakOfAnyKindSurvivesInThem) 
     const std::string line = TraceLine("request", "Speak", u"My Merlin").Text(everything).str();
     EXPECT_EQ(line.rfind(R"(request Speak "My Merlin" "\u0000\u0001)", 0), 0u);
     for (const std::string_view breaker : {"\n", "\r", "\v", "\f", "\x1C", "\x1D", "\x1E",
-                                           "\xC2\x85", "\xE2\x80\xA8", "\xE2\x80\xA9"})
+                                           "\xC2\x85", "\xE2\x80\xA8", "\xE2\x80\xA9"}) {
         EXPECT_EQ(line.find(breaker), std::string::npos) << "breaker found";
+    }
 }
 
 // The text read aloud may be megabytes long: the trace keeps its start and its length.

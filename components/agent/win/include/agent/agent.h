@@ -49,6 +49,20 @@ public:
     virtual void Speak(std::wstring_view text) = 0;
     // Cancels the current and every pending request of this character.
     virtual void Stop() = 0;
+    // Holds the speech under way: the word being spoken is finished, then the voice and the words
+    // stop where they are; the character rests (mouth closed, no animation and no timer running,
+    // so a paused character uses no CPU) and the balloon stays open with that word still marked.
+    // A Speak that has not begun yet (behind a Show, or queued) does not begin until Resume.
+    // Does nothing when no Speak is running or waiting, or when already paused.
+    virtual void Pause() = 0;
+    // Goes on from the word after the last one spoken. Does nothing unless paused.
+    virtual void Resume() = 0;
+    virtual bool IsPaused() const = 0;
+    // The speed in words per minute (clamped to 50..250) of the Speak under way from its next
+    // word on, and of every Speak requested before this call that has not begun; a Speak
+    // requested later speaks at the speed its own \Spd=n\ tag says. Pitch is untouched. While
+    // paused the new speed is used from the resume on. Nothing to do when nothing is spoken.
+    virtual void SetRate(int speedWpm) = 0;
     // 1033 English, 1036 French. Throws Error when that language's component is not installed;
     // the old value stays.
     virtual void SetLanguageID(long languageId) = 0;

@@ -112,8 +112,9 @@ void Animator::SpeakStep(std::size_t index) {
     const AnimationStep& step = animations_.speak[index % animations_.speak.size()];
     speakFrame_ = step.frame;
     sink_.ShowFrame(speakFrame_, mouth_);
-    if (animations_.speak.size() > 1)
+    if (animations_.speak.size() > 1) {
         After(step.durationMs, [this, index] { SpeakStep(index + 1); });
+    }
 }
 
 void Animator::SetMouth(core::Mouth mouth) {
@@ -123,7 +124,15 @@ void Animator::SetMouth(core::Mouth mouth) {
 }
 
 void Animator::StopSpeaking() {
-    if (state_ == State::Speaking) Idle();
+    if (state_ == State::Speaking || state_ == State::Resting) Idle();
+}
+
+void Animator::Rest() {
+    if (state_ != State::Speaking) return;
+    Halt();
+    state_ = State::Resting;
+    mouth_ = core::Mouth::Closed;
+    if (!animations_.speak.empty()) sink_.ShowFrame(speakFrame_, mouth_);
 }
 
 }  // namespace agent::win

@@ -62,11 +62,14 @@ public:
     void StartSpeaking();
     void SetMouth(core::Mouth mouth);
     void StopSpeaking();  // back to idling
+    // Speaking held: the body as it is, the mouth closed, and nothing scheduled until the next
+    // call. Only while speaking.
+    void Rest();
     // Stops whatever plays; no callback of the current animation runs afterwards.
     void Halt();
 
 private:
-    enum class State { Still, Showing, Idling, Speaking, Hiding };
+    enum class State { Still, Showing, Idling, Speaking, Resting, Hiding };
 
     void PlaySteps(const Animation& steps, std::size_t index, std::function<void()> done);
     void RestThenBlink();

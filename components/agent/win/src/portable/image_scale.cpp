@@ -38,8 +38,9 @@ std::vector<std::vector<Tap>> Taps(int sourceLength, int destinationLength) {
 std::vector<std::uint8_t> ScaleBgra(std::span<const std::uint8_t> source, int width, int height,
                                     int newWidth, int newHeight) {
     if (width <= 0 || height <= 0 || newWidth <= 0 || newHeight <= 0 ||
-        source.size() != static_cast<std::size_t>(width) * height * 4)
+        source.size() != static_cast<std::size_t>(width) * height * 4) {
         return {};
+    }
     if (newWidth == width && newHeight == height) return {source.begin(), source.end()};
 
     // Rows first into floats, then columns, so each pass is one-dimensional.
@@ -69,9 +70,10 @@ std::vector<std::uint8_t> ScaleBgra(std::span<const std::uint8_t> source, int wi
             }
             std::uint8_t* out = &result[(static_cast<std::size_t>(y) * newWidth + x) * 4];
             const auto alpha = static_cast<std::uint8_t>(std::clamp(std::lround(sum[3]), 0L, 255L));
-            for (int c = 0; c < 3; ++c)
+            for (int c = 0; c < 3; ++c) {
                 out[c] =
                     static_cast<std::uint8_t>(std::clamp(std::lround(sum[c]), 0L, long{alpha}));
+            }
             out[3] = alpha;
         }
     }

@@ -41,8 +41,9 @@ bool ContinuesCluster(std::u16string_view text, std::size_t i) {
     if (c >= 0xDC00 && c <= 0xDFFF) {
         return i > 0 && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF;
     }
-    if (c == 0xD83C && i + 1 < text.size() && text[i + 1] >= 0xDFFB && text[i + 1] <= 0xDFFF)
+    if (c == 0xD83C && i + 1 < text.size() && text[i + 1] >= 0xDFFB && text[i + 1] <= 0xDFFF) {
         return true;
+    }
     if (i > 0 && text[i - 1] == 0x200D) return true;
     return (c >= 0x0300 && c <= 0x036F) || (c >= 0x1AB0 && c <= 0x1AFF) ||
            (c >= 0x1DC0 && c <= 0x1DFF) || (c >= 0x20D0 && c <= 0x20FF) ||

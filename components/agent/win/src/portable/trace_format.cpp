@@ -57,8 +57,10 @@ bool IsPlainToken(std::u16string_view text) {
     if (text.empty()) return false;
     bool plain = true;
     ForEachCodePoint(text, [&](char32_t c) {
-        if (c == u' ' || c == u'"' || c == u'\\' || NeedsCodeEscape(c) || c == 0xA0 || c == 0xFEFF)
+        if (c == u' ' || c == u'"' || c == u'\\' || NeedsCodeEscape(c) || c == 0xA0 ||
+            c == 0xFEFF) {
             plain = false;
+        }
     });
     return plain;
 }

@@ -26,6 +26,12 @@ public:
     bool Speak(SharedUtterance utterance, const VoiceChoice& voice,
                EngineListener& listener) override;
     void Stop() override;
+    // Held, nothing is scheduled at all. A pause between words holds at once (OnHeld from
+    // inside Pause); within a word, after its mouth has closed. Resume starts the next word
+    // after its own tagged pause, without the silence the held word had left to run.
+    void Pause() override;
+    void Resume() override;
+    void SetRate(int speedWpm) override;
 
 private:
     struct PlannedWord {
@@ -33,13 +39,19 @@ private:
         std::size_t shownLength = 0;
         std::u16string_view letters;  // the text the mouth follows, inside the utterance
         int pauseBeforeMs = 0;
+        bool emphasis = false;
         int openMs = 0;    // mouth moving
         int closedMs = 0;  // mouth closed after the word
     };
+    using Step = void (PacedEngine::*)();
 
     // Plans the next word into word_; false after the last.
     bool PlanNext();
-    void Schedule(int delayMs, void (PacedEngine::*step)());
+    // The word's mouth and silence at this speed.
+    void PaceAt(int speedWpm);
+    // Schedules the step, or, held, keeps it for Resume when it begins a word or the end.
+    void Schedule(int delayMs, Step step);
+    void Hold(Step step);
     void StartWord();
     void ShowFrame();
     void EndWord();
@@ -56,7 +68,12 @@ private:
     int pendingPauseMs_ = 0;            // of segments entered without a word yet
     bool pendingEmphasis_ = false;
     PlannedWord word_;
+    bool inWord_ = false;  // between StartWord and EndWord: a pause waits for the word's end
     std::size_t wordIndex_ = 0;
+    std::optional<int> speedWpm_;  // from SetRate, over the tags
+    bool paused_ = false;
+    Step held_ = nullptr;         // what Resume runs: StartWord or Finish
+    Step pendingStep_ = nullptr;  // what pending_ runs
     int frame_ = 0;
     Mouth lastMouth_ = Mouth::Closed;
     Scheduler::Token pending_ = 0;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 
 #include "agent/core/speech_engine.h"
@@ -35,6 +36,12 @@ public:
     virtual void CancelCurrent() = 0;
     // The user hid the character: hide the window now, without animation.
     virtual void HideAtOnce() = 0;
+    // Holds the running Speak after the word being spoken; the balloon stays as it is.
+    virtual void PauseSpeech() = 0;
+    // Goes on with the held Speak from the word after the last one spoken.
+    virtual void ResumeSpeech() = 0;
+    // The running Speak speaks its next words at this speed (words per minute, 50..250).
+    virtual void ChangeRate(int speedWpm) = 0;
 
 protected:
     ~CharacterActions() = default;
@@ -69,6 +76,16 @@ protected:
 // - Speak does not show a hidden character.
 // - A Speak that runs out of memory while it is prepared or begun (std::bad_alloc) ends like
 //   a stopped one: CancelCurrent, its BalloonHide, and the next request runs.
+// - Pause() holds the speech: the running Speak through PauseSpeech, and a pending Speak by
+//   not starting it when its turn comes (requests before it still run). It does nothing when
+//   no Speak is running or pending (a lingering one has said its words) or when paused already.
+//   Requests made while paused wait behind the held Speak, in order.
+// - Resume() ends the pause: ResumeSpeech for the running Speak, and the held one starts.
+// - Stop() and UserHid() end the pause with everything they cancel; no pause outlives the
+//   last Speak, so a later reading never starts held.
+// - SetRate(speed) clamps the speed to 50..250 and gives it to the running Speak through
+//   ChangeRate and to every pending Speak, which then begins at that speed whatever its tags
+//   say. Speaks requested later keep their own speed. Paused, it holds from the resume on.
 class RequestQueue {
 public:
     // The scheduler, the actions and the events must outlive the queue.
@@ -84,9 +101,13 @@ public:
     void Stop();
     void UserHid(int cause);
     void Complete();
+    void Pause();
+    void Resume();
+    void SetRate(int speedWpm);
 
     bool IsVisible() const { return visible_; }
     bool IsIdle() const { return phase_ == Phase::Idle && pending_.empty(); }
+    bool IsPaused() const { return paused_; }
 
 private:
     enum class Kind { Show, Hide, Speak };
@@ -94,13 +115,19 @@ private:
     struct Request {
         Kind kind;
         std::u16string text;
+        std::optional<int> speedWpm = {};  // Speak: set by SetRate before it began
     };
 
     void Enqueue(Request request);
     void ScheduleNext();
     void StartNext();
     // False when the Speak had nothing to say or failed; its BalloonHide is raised then.
-    bool StartSpeak(std::u16string text);
+    bool StartSpeak(Request request);
+    bool SpeakRunning() const { return phase_ == Phase::Running && current_ == Kind::Speak; }
+    bool SpeakPending() const;
+    // A pause held the next Speak back: nothing starts until Resume.
+    bool HeldByPause() const;
+    void EndPauseWithoutSpeech();
     void EndLinger();
     void CutLingerIfSpeakWaits();
     void CancelAll();
@@ -112,6 +139,7 @@ private:
     Kind current_ = Kind::Show;  // meaningful when phase_ is not Idle
     Phase phase_ = Phase::Idle;
     bool visible_ = false;
+    bool paused_ = false;
     Scheduler::Token next_ = 0;
     Scheduler::Token linger_ = 0;
 };

@@ -53,9 +53,13 @@ inline constexpr int kMouthCount = 5;
 // Receives an engine's progress. Called on the user-interface thread only.
 class EngineListener {
 public:
-    // The word now spoken, as offsets into Utterance::ShownText().
-    virtual void OnWord(std::size_t shownBegin, std::size_t shownLength) = 0;
+    // The word now spoken, as offsets into Utterance::ShownText(). index counts the words
+    // reported for this utterance from 0, on across pauses and speed changes.
+    virtual void OnWord(std::size_t index, std::size_t shownBegin, std::size_t shownLength) = 0;
     virtual void OnMouth(Mouth mouth) = 0;
+    // The speech is held after Pause(): the word under way has ended and nothing more comes
+    // until Resume(). May be called from inside Pause().
+    virtual void OnHeld() = 0;
     // The utterance was spoken to its end. Never called after Stop().
     virtual void OnFinished() = 0;
 
@@ -76,8 +80,17 @@ public:
     // started and the caller falls back. May throw std::bad_alloc, with nothing started.
     virtual bool Speak(SharedUtterance utterance, const VoiceChoice& voice,
                        EngineListener& listener) = 0;
-    // Silences the current utterance; its listener hears nothing more.
+    // Silences the current utterance; its listener hears nothing more. Ends a pause.
     virtual void Stop() = 0;
+    // Holds the utterance under way once the word being spoken has ended (OnHeld then tells).
+    // Nothing when nothing is spoken or it is held already.
+    virtual void Pause() = 0;
+    // Goes on with the word after the last one spoken. Nothing unless held.
+    virtual void Resume() = 0;
+    // The utterance under way speaks at this speed (words per minute, clamped to 50..250) from
+    // its next word on, whatever its tags said; pitch, pauses and stress stay. Held, it takes
+    // effect from the resume. Nothing when nothing is spoken.
+    virtual void SetRate(int speedWpm) = 0;
 };
 
 // Deferred calls on the user-interface thread: a window timer on Windows, a virtual clock in

@@ -44,6 +44,15 @@ public:
     bool Speak(core::SharedUtterance utterance, const core::VoiceChoice& voice,
                core::EngineListener& listener) override;
     void Stop() override;
+    // The voice pauses at its next word boundary; the listener is told at once (OnHeld) and
+    // hears nothing more until Resume: the voice's events meanwhile wait and come then. The
+    // voice's pause is always matched by one Resume, by Resume, Stop or the engine's end.
+    void Pause() override;
+    void Resume() override;
+    // The rest of the utterance, from the word after the last one reported, replaces what the
+    // voice has, at the new speed; word offsets and indexes go on as before. When the voice
+    // refuses it the utterance ends there (OnFinished, from inside this call).
+    void SetRate(int speedWpm) override;
 
     // Called on the user-interface thread when an utterance stalled (see kFirstEventBoundMs).
     // Its listener hears nothing more; the caller speaks the utterance another way.
@@ -66,6 +75,7 @@ private:
     void OnVoiceEvent(const VoiceEvent& event);
     // Gives the voice the part of the utterance that starts there; false when it refuses it.
     bool SpeakPart(XmlPosition from);
+    void ArmStallTimer();
     void OnPartSpoken();
     void OnNoEventInTime(unsigned long stream);
     void CancelStallTimer();
@@ -86,6 +96,13 @@ private:
     core::SharedUtterance utterance_;
     std::optional<unsigned long> stream_;
     std::optional<SpeechXml> xml_;
+    XmlPosition partStart_;
+    std::optional<std::size_t> lastShownEnd_;  // of the last word reported from this part
+    std::size_t wordsReported_ = 0;
+    std::optional<int> speedWpm_;         // from SetRate, over the tags
+    bool paused_ = false;                 // the voice holds one Pause of ours
+    bool stallTimerHeld_ = false;         // paused before the voice was heard from
+    std::vector<VoiceEvent> heldEvents_;  // arrived while paused
     core::EngineListener* listener_ = nullptr;
     std::optional<core::Scheduler::Token> stallTimer_;
 

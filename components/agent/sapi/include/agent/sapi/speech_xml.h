@@ -42,6 +42,12 @@ struct XmlPosition {
     bool operator==(const XmlPosition&) const = default;
 };
 
+// Where the rest of the utterance starts after the word that ends at this offset of
+// Utterance::ShownText(): inside the word's segment, or at the start of the next one (with its
+// pause and stress) when the word ends its segment or was said under \Map\, which is never
+// split. Past the end: the end, from which nothing is left to say.
+XmlPosition PositionAfterShown(const core::Utterance& utterance, std::size_t shownEnd);
+
 class SpeechXml {
 public:
     // The whole utterance as one text.
@@ -53,8 +59,9 @@ public:
     // split. Each part sets the prosody anew, as SAPI starts every text from its defaults; a
     // pause or a stress belongs to the start of its segment. Positions reported for a part's
     // text map to the whole utterance's shown text. An utterance shorter than maxUnits gives
-    // the same text as the whole.
-    SpeechXml(const core::Utterance& utterance, XmlPosition from, std::size_t maxUnits);
+    // the same text as the whole. speedWpm, when given, replaces every segment's speed.
+    SpeechXml(const core::Utterance& utterance, XmlPosition from, std::size_t maxUnits,
+              std::optional<int> speedWpm = std::nullopt);
 
     // Where the next part starts; nothing when this part reaches the end of the utterance.
     const std::optional<XmlPosition>& Next() const noexcept { return next_; }
@@ -102,6 +109,7 @@ private:
     std::u16string xml_;
     std::vector<Run> runs_;
     std::optional<Levels> levels_;  // what the XML has set so far
+    std::optional<int> speedWpm_;
     std::optional<XmlPosition> next_;
 };
 

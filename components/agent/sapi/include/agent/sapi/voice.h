@@ -29,13 +29,16 @@ public:
     // Speaks with the installed voice of this token id from now on; empty: the user's default
     // voice.
     virtual bool Use(const std::u16string& voiceId) = 0;
-    // Posts `message` to `window` whenever events wait, and asks for start, end, word and
-    // viseme events.
+    // Posts `message` to `window` whenever events wait, asks for start, end, word and viseme
+    // events, and makes word boundaries the places where a pause takes hold.
     virtual bool NotifyWindow(HWND window, UINT message) = 0;
     // Discards whatever is still queued or speaking, queues the SAPI XML and returns at once.
     virtual bool Speak(const std::u16string& xml, unsigned long& stream) = 0;
-    // Discards whatever is still queued or speaking.
+    // Discards whatever is still queued or speaking; a pause stays.
     virtual void Purge() = 0;
+    // Counted, as SAPI counts them: each Pause needs its own Resume before the voice speaks.
+    virtual void Pause() = 0;
+    virtual void Resume() = 0;
     virtual std::vector<VoiceEvent> TakeEvents() = 0;
 };
 
