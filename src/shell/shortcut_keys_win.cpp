@@ -75,7 +75,8 @@ ShortcutSettings ReadShortcutSettings() {
     ShortcutSettings settings;
     for (std::size_t i = 0; i < kShortcutRoleCount; ++i) {
         const std::wstring value = Utf8ToWide(std::string(TextOf(ShortcutRole(i)).settingName));
-        if (auto text = win32util::ReadRegistryString(HKEY_CURRENT_USER, kSettingKey, value)) {
+        if (auto text =
+                win32util::ReadRegistryString(HKEY_CURRENT_USER, kSettingKey, value.c_str())) {
             settings[i] = WideToUtf8(*text);
         }
     }

@@ -36,6 +36,8 @@ protected:
     // Reads the long text with the reading shortcut and waits for its first words.
     void ReadLongText() {
         notepad_.Select(LongText(), true);
+        words_.clear();
+        wordsBefore_ = trace_.Find("note", "Word").size();  // the greeting's
         PressShortcut({VK_CONTROL, VK_MENU}, VK_F8);
         ASSERT_TRUE(WaitForWord(2));
     }
@@ -47,7 +49,7 @@ protected:
     };
     const std::vector<Shown>& Words() {
         const auto lines = trace_.Find("note", "Word");
-        for (std::size_t i = words_.size(); i < lines.size(); ++i) {
+        for (std::size_t i = wordsBefore_ + words_.size(); i < lines.size(); ++i) {
             words_.push_back({std::stoi(lines[i].args.at(0)), Clock::now()});
         }
         return words_;
@@ -76,7 +78,20 @@ protected:
     const HotkeySetting slower_{L"Ctrl+Shift+F6", L"SlowerHotkey"};
     const HotkeySetting faster_{L"Ctrl+Shift+F7", L"FasterHotkey"};
     std::vector<Shown> words_;
+    std::size_t wordsBefore_ = 0;
 };
+
+// Whether another program could take the pause keys now, asked as a program asks for them:
+// for a window of its own.
+bool PauseKeysFree() {
+    const HWND window =
+        CreateWindowExW(0, L"Static", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    const bool free =
+        RegisterHotKey(window, 1, MOD_CONTROL | MOD_SHIFT | MOD_NOREPEAT, kPauseKey) != FALSE;
+    if (free) UnregisterHotKey(window, 1);
+    DestroyWindow(window);
+    return free;
+}
 
 // The CPU time the program has used so far, or nullopt where the system does not tell.
 std::optional<std::chrono::milliseconds> CpuTime(DWORD processId) {
@@ -95,14 +110,12 @@ TEST_F(HoldingTheReading, PauseHoldsTheWordsResumeGoesOnFromTheNextAndAClickStop
     ASSERT_TRUE(notepad_.Ready());
     ASSERT_NO_FATAL_FAILURE(StartReadyToRead());
     // At rest, the pause keys are anybody's.
-    ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT, kPauseKey));
-    UnregisterHotKey(nullptr, 1);
+    ASSERT_TRUE(PauseKeysFree());
     const auto restStart = CpuTime(program_.ProcessId());
     Sleep(2000);
     const auto restEnd = CpuTime(program_.ProcessId());
     ASSERT_NO_FATAL_FAILURE(ReadLongText());
-    EXPECT_FALSE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT, kPauseKey))
-        << "a reading holds the pause keys";
+    EXPECT_FALSE(PauseKeysFree()) << "a reading holds the pause keys";
 
     Press(kPauseKey);
     ASSERT_TRUE(WaitForCount("request", "Pause", 1));
@@ -138,13 +151,7 @@ TEST_F(HoldingTheReading, PauseHoldsTheWordsResumeGoesOnFromTheNextAndAClickStop
     EXPECT_TRUE(PumpUntil([&] { return Idle(); }));
     EXPECT_FALSE(PumpUntil([&] { return Count("event", "BalloonHide") > hides + 1; }, 1s));
     // The keys are given back with the reading.
-    EXPECT_TRUE(PumpUntil(
-        [] {
-            const bool free = RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT, kPauseKey);
-            if (free) UnregisterHotKey(nullptr, 1);
-            return free;
-        },
-        5s));
+    EXPECT_TRUE(PumpUntil(PauseKeysFree, 5s));
 }
 
 TEST_F(HoldingTheReading, FasterAndSlowerChangeTheWordsPaceAndTheProfileKeepsTheLastSpeed) {
@@ -152,21 +159,25 @@ TEST_F(HoldingTheReading, FasterAndSlowerChangeTheWordsPaceAndTheProfileKeepsThe
     ASSERT_NO_FATAL_FAILURE(StartReadyToRead());
     ASSERT_NO_FATAL_FAILURE(ReadLongText());
     const std::string savedBefore = program_.ReadProfile().value_or("");
-    const auto normal = MeanGap(6);
+    const auto normal = MeanGap(10);
 
     for (int i = 0; i < 3; ++i) Press(kFasterKey);
     ASSERT_TRUE(WaitForCount("request", "Rate", 3));
     const auto rates = trace_.Find("request", "Rate");
     EXPECT_EQ(rates[0].args.at(0), L"137");
     EXPECT_EQ(rates[2].args.at(0), L"157");
-    const auto faster = MeanGap(6);
-    EXPECT_GE(normal / faster, 157.0 / 127.0) << normal.count() << " ms, then " << faster.count();
+    // The gaps are watched from outside, through a file, to within a few milliseconds.
+    constexpr double kWatchError = 0.99;
+    const auto faster = MeanGap(10);
+    EXPECT_GE(normal / faster, 157.0 / 127.0 * kWatchError)
+        << normal.count() << " ms, then " << faster.count();
 
     for (int i = 0; i < 6; ++i) Press(kSlowerKey);
     ASSERT_TRUE(WaitForCount("request", "Rate", 9));
     EXPECT_EQ(trace_.Find("request", "Rate").back().args.at(0), L"97");
-    const auto slower = MeanGap(6);
-    EXPECT_GE(slower / faster, 157.0 / 97.0) << faster.count() << " ms, then " << slower.count();
+    const auto slower = MeanGap(10);
+    EXPECT_GE(slower / faster, 157.0 / 97.0 * kWatchError)
+        << faster.count() << " ms, then " << slower.count();
 
     // Not written at every step: the profile changes once, when the reading ends.
     EXPECT_EQ(program_.ReadProfile().value_or(""), savedBefore);

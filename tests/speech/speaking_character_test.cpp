@@ -28,6 +28,10 @@ public:
     void Hide() override {}
     void Speak(std::wstring_view) override {}
     void Stop() override {}
+    void Pause() override {}
+    void Resume() override {}
+    bool IsPaused() const override { return false; }
+    void SetRate(int) override {}
     void SetLanguageID(long languageId) override {
         if (languageId == 1036 && !french_) throw agent::Error(L"no French component");
         languageId_ = languageId;

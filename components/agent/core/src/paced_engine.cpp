@@ -12,6 +12,8 @@ namespace {
 
 // About the length of a syllable at normal speed: the mouth changes this often.
 constexpr int kMouthFrameMs = 100;
+// How far behind its timeline the pacing may be and still catch up.
+constexpr long long kLongestCatchUpMs = 250;
 constexpr std::array kOpenMouths{Mouth::Small, Mouth::Medium, Mouth::Wide, Mouth::Round};
 
 Mouth NextOpenMouth(Mouth mouth) {
@@ -63,6 +65,7 @@ bool PacedEngine::Speak(SharedUtterance utterance, const VoiceChoice&, EngineLis
     pendingPauseMs_ = 0;
     pendingEmphasis_ = false;
     wordIndex_ = 0;
+    dueMs_ = scheduler_.NowMs();
     if (PlanNext()) {
         Schedule(word_.pauseBeforeMs, &PacedEngine::StartWord);
     } else {
@@ -124,14 +127,20 @@ void PacedEngine::Schedule(int delayMs, Step step) {
         Hold(step);
         return;
     }
+    // A timer that fired late shortens the next delay by as much, so the words keep the pace of
+    // their speed; after a stall longer than a word, the pace starts afresh rather than rush.
+    const long long now = scheduler_.NowMs();
+    if (now - dueMs_ > kLongestCatchUpMs) dueMs_ = now;
+    dueMs_ += delayMs;
     const unsigned long run = run_;
     pendingStep_ = step;
-    pending_ = scheduler_.RunAfter(delayMs, [this, run, step] {
-        if (!StillCurrent(run)) return;
-        pending_ = 0;
-        pendingStep_ = nullptr;
-        (this->*step)();
-    });
+    pending_ =
+        scheduler_.RunAfter(static_cast<int>(std::max(0LL, dueMs_ - now)), [this, run, step] {
+            if (!StillCurrent(run)) return;
+            pending_ = 0;
+            pendingStep_ = nullptr;
+            (this->*step)();
+        });
 }
 
 void PacedEngine::Hold(Step step) {
@@ -155,6 +164,7 @@ void PacedEngine::Resume() {
     if (!paused_) return;
     paused_ = false;
     const Step held = std::exchange(held_, nullptr);
+    dueMs_ = scheduler_.NowMs();
     if (held) Schedule(held == &PacedEngine::StartWord ? word_.pauseBeforeMs : 0, held);
 }
 

@@ -18,6 +18,8 @@
 namespace agent::core {
 namespace {
 
+constexpr int kLateMs = 12;
+
 struct Event {
     enum Kind { kWord, kMouth, kFinished, kHeld } kind;
     long long atMs;
@@ -313,6 +315,39 @@ TEST_F(PacedEngineTest, TheNewSpeedPacesTheNextWordsAndKeepsPausesAndStress) {
     EXPECT_EQ(wordStart(2), wordStart(1) + second.speakMs + second.silenceAfterMs);
     const WordPace third = PaceWord(u"third", 50, true);
     EXPECT_EQ(wordStart(3), wordStart(2) + third.speakMs + third.silenceAfterMs);
+}
+
+// Window timers fire late, by a tick or so: the lateness of one step is taken from the next,
+// so over many words the pace is still the speed's, whatever the tick.
+TEST_F(PacedEngineTest, TimersThatFireLateDoNotSlowTheWordsDown) {
+    class LateScheduler final : public Scheduler {
+    public:
+        explicit LateScheduler(vocalinka::test::ManualScheduler& clock) : clock_(clock) {}
+        Token RunAfter(int delayMs, std::function<void()> callback) override {
+            return clock_.RunAfter(delayMs + kLateMs, std::move(callback));
+        }
+        void Cancel(Token token) override { clock_.Cancel(token); }
+        long long NowMs() const override { return clock_.NowMs(); }
+
+    private:
+        vocalinka::test::ManualScheduler& clock_;
+    } late(clock);
+    PacedEngine lateEngine(late);
+    std::u16string text;
+    for (int i = 0; i < 20; ++i) text += u"word ";
+    lateEngine.Speak(std::make_shared<const Utterance>(ParseSpeechTags(text)), VoiceChoice{},
+                     *this);
+    clock.AdvanceBy(60'000);
+    std::vector<long long> starts;
+    for (const Event& e : events) {
+        if (e.kind == Event::kWord) starts.push_back(e.atMs);
+    }
+    ASSERT_EQ(starts.size(), 20u);
+    const WordPace word = PaceWord(u"word", kNormalSpeedWpm, false);
+    for (std::size_t i = 1; i < starts.size(); ++i) {
+        EXPECT_LE(starts[i] - starts[0], static_cast<long long>(i) * word.speakMs + kLateMs)
+            << "word " << i;
+    }
 }
 
 }  // namespace

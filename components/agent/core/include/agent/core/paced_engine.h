@@ -77,6 +77,9 @@ private:
     int frame_ = 0;
     Mouth lastMouth_ = Mouth::Closed;
     Scheduler::Token pending_ = 0;
+    // When the step under way was due: the next is timed from here, not from when this one
+    // actually ran, so that late timers do not add up over the words.
+    long long dueMs_ = 0;
     unsigned long run_ = 0;  // rises on every Speak and Stop; older callbacks see the change
 };
 
