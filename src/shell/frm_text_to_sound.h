@@ -78,7 +78,7 @@ private:
     // The busy picture went up or came down: a reading began or ended.
     void Reading_Began();
     void Reading_Ended();
-    // Saves a Speed changed during the reading under way, which is then saved already.
+    // Writes a Speed changed during the reading under way to the profile, once.
     void SaveChangedSpeed();
     // Reads the selection of `target` (or, when it is gone, of the window the z-order gives),
     // or stops the reading under way.
