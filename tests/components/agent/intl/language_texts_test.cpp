@@ -6,13 +6,12 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <tuple>
 #include <utility>
 
 #include "test_support/temporary_folder.h"
+#include "test_support/test_files.h"
 
 namespace agent::intl {
 namespace {
@@ -24,15 +23,14 @@ constexpr auto npos = std::wstring::npos;
 class LanguageComponents : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::ifstream realFile(fs::path(ComponentPath(built, kFrench)), std::ios::binary);
-        const std::string french{std::istreambuf_iterator<char>(realFile), {}};
+        const std::string french = vocalinka::test::FileBytes(ComponentPath(built, kFrench));
         ASSERT_GT(french.size(), 1024u);
         const std::pair<const wchar_t*, std::string> files[] = {
             {L"AGT0409.DLL", "not a DLL"},
             {L"AGT0410.DLL", french.substr(0, 300)},
             {L"AGT0413.DLL", "MZ" + std::string(200, '\0')}};
         for (const auto& [name, bytes] : files) {
-            std::ofstream(fs::path(scratch) / name, std::ios::binary) << bytes;
+            vocalinka::test::SetFileBytes(scratch + L"\\" + name, bytes);
         }
     }
 

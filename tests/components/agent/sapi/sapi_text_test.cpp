@@ -51,15 +51,9 @@ TEST(SpeechXmlText, TaggedTextBecomesSapiXml) {
          kNormal + u"a &amp;" + kMark + u" b &lt;" + kMark + u" c &gt;" + kMark + u" d \"q\" 'a'"},
         {"map speaks the spoken text", u"\\Map=\"ten & six\"=\"10&6\"\\!",
          kNormal + u"ten &amp;" + kMark + u" six!"},
-        {"characters XML forbids become spaces",
-         u"a\x01"
-         u"b\x1F"
-         u"c\tx\r\ny\xFFFE\xFFFF",
+        {"characters XML forbids become spaces", u"a\u0001b\u001Fc\tx\r\ny\uFFFE\uFFFF",
          kNormal + u"a b c\tx\r\ny  "},
-        {"lone surrogates become spaces",
-         u"\xD83Dx\xDE00"
-         u"y",
-         kNormal + u" x y"},
+        {"lone surrogates become spaces", u"\xD83Dx\xDE00y", kNormal + u" x y"},
         {"empty", u"", u""},
     };
     for (const auto& c : cases) {
@@ -135,18 +129,36 @@ std::vector<SpeechXml> Parts(const core::Utterance& utterance, std::size_t maxUn
     return parts;
 }
 
-// Every character of plain text maps back to itself, however the engine counts: escapes,
-// replaced characters and tags must not shift anything after them, even far into a long text.
+// Every character maps back to itself, however the engine counts, from inside its own part
+// when the text is cut: escapes, replaced characters and tags shift nothing after them, even
+// far into a long text. Parts say the whole text in order, each setting the speed first.
 TEST(SpeechXmlWords, EveryCharacterMapsToItselfBothWaysOfCounting) {
-    std::vector<std::u16string> texts = {u"a<b>&c d \xD83D\xDE00 é & <<>> end",
-                                         u"Tom & Jerry \\Spd=200\\ & more \\Pau=100\\ x<y\x01",
-                                         u"\\Emp\\R&D \\Pit=300\\<tag> &amp;", u""};
-    for (int i = 0; i < 50'000; ++i) texts.back() += (i % 7 == 0) ? u"R&D " : u"word ";
-    for (const std::u16string& text : texts) {
-        const std::u16string shown = ParseSpeechTags(text).ShownText();
-        std::size_t at = 0;
-        EXPECT_TRUE(MapsBack(SpeechXml(ParseSpeechTags(text)), shown, at))
-            << PrintToString(text.substr(0, 40));
+    std::u16string whole, cut = u"\\Emp\\First ";
+    for (int i = 0; i < 50'000; ++i) whole += (i % 7 == 0) ? u"R&D " : u"word ";
+    for (int i = 0; i < 3000; ++i) {
+        cut += i % 5 == 0 ? u"R&D <x> && " : u"word. ";
+        if (i % 400 == 0) cut += u"\\Spd=200\\\\Pau=100\\";
+        if (i % 700 == 0) cut += u"averyveryverylongwordwithoutanyspaceatallthatmustbecut ";
+    }
+    constexpr std::size_t kUncut = 0;  // the whole text as one SpeechXml
+    const std::pair<std::u16string, std::size_t> cases[] = {
+        {u"a<b>&c d \xD83D\xDE00 é & <<>> end", kUncut},
+        {u"Tom & Jerry \\Spd=200\\ & more \\Pau=100\\ x<y\u0001", kUncut},
+        {u"\\Emp\\R&D \\Pit=300\\<tag> &amp;", kUncut},
+        {whole, kUncut},
+        {cut, 37}};
+    for (const auto& [text, maxUnits] : cases) {
+        const core::Utterance utterance = ParseSpeechTags(text);
+        const std::u16string shown = utterance.ShownText();
+        const std::vector<SpeechXml> parts =
+            maxUnits == kUncut ? std::vector{SpeechXml(utterance)} : Parts(utterance, maxUnits);
+        std::size_t at = 0;  // where the next part's text is in the shown text
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            const std::vector<XmlChar> chars = ReadXml(parts[i].Text());
+            ASSERT_TRUE(!chars.empty() && (maxUnits == kUncut || chars.size() <= maxUnits)) << i;
+            EXPECT_LT(parts[i].Text().find(u"<rate"), chars.front().xmlPosition) << i;
+            ASSERT_TRUE(MapsBack(parts[i], shown, at)) << "part " << i;
+        }
         EXPECT_EQ(at, shown.size()) << PrintToString(text.substr(0, 40));
     }
 }
@@ -199,7 +211,6 @@ TEST(SpeechXmlParts, ALongTextIsCutAfterASentenceOrASpaceNeverInsideALetter) {
          5,
          {u"a ", u"many spoken words", u" b"}},
         {"across segments", u"ab\\Spd=200\\cd\\Pit=300\\ef", 3, {u"abc", u"def"}},
-        {"short texts are one part", u"Tom & Jerry", 100, {u"Tom & Jerry"}},
     };
     for (const auto& c : cases) {
         std::vector<std::u16string> parts;
@@ -254,40 +265,12 @@ TEST(SpeechXmlParts, TheRestAfterAWordIsSaidAtTheNewSpeed) {
 TEST(SpeechXmlParts, AShortTextInOnePartIsTheWholeText) {
     for (const std::u16string tagged :
          {u"\\Pau=300\\\\Emp\\Hi & <bye> \\Spd=200\\now", u"\\Map=\"ten & six\"=\"10&6\"\\!",
-          u"a\x01"
-          u"b\xD83D",
-          u""}) {
+          u"a\u0001b\xD83D", u""}) {
         const core::Utterance utterance = ParseSpeechTags(tagged);
         const std::vector<SpeechXml> parts = Parts(utterance, 64);
         ASSERT_EQ(parts.size(), 1u) << PrintToString(tagged);
         EXPECT_EQ(parts[0].Text(), SpeechXml(utterance).Text()) << PrintToString(tagged);
     }
-}
-
-// Cut into many parts, a long text is still said whole and in order, each part starts with
-// the voice's settings, and every character maps back to its place in the whole text from
-// inside its own part, however the engine counts.
-TEST(SpeechXmlParts, PartsTogetherSayEverythingAndEachCharacterMapsBack) {
-    std::u16string tagged = u"\\Emp\\First ";
-    for (int i = 0; i < 3000; ++i) {
-        tagged += i % 5 == 0 ? u"R&D <x> && " : u"word. ";
-        if (i % 400 == 0) tagged += u"\\Spd=200\\\\Pau=100\\";
-        if (i % 700 == 0) tagged += u"averyveryverylongwordwithoutanyspaceatallthatmustbecut ";
-    }
-    const core::Utterance utterance = ParseSpeechTags(tagged);
-    const std::u16string shown = utterance.ShownText();
-    constexpr std::size_t kMaxUnits = 37;
-    const std::vector<SpeechXml> parts = Parts(utterance, kMaxUnits);
-    std::size_t at = 0;  // where the next part's text is in the shown text
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        const std::vector<XmlChar> chars = ReadXml(parts[i].Text());
-        ASSERT_TRUE(!chars.empty() && chars.size() <= kMaxUnits) << "part " << i;
-        EXPECT_LT(parts[i].Text().find(u"<rate"), chars.front().xmlPosition)
-            << "part " << i << " sets the speed before its text";
-        ASSERT_TRUE(MapsBack(parts[i], shown, at)) << "part " << i;
-    }
-    EXPECT_EQ(at, shown.size()) << "the parts together say the whole text";
-    EXPECT_GE(parts.size(), shown.size() / kMaxUnits);
 }
 
 TEST(SpeechXmlWords, ReportsOutsideTheTextGiveNothingOrStayInside) {

@@ -19,16 +19,18 @@
 #include "agent/format/character_file.h"
 #include "agent/window_ids.h"
 #include "test_support/temporary_folder.h"
+#include "test_support/test_files.h"
 #include "win32util/handles.h"
 #include "win32util/text.h"
 
 namespace agent::win::testing {
 namespace {
 
+using vocalinka::test::SetFileBytes;
 using Log = std::vector<std::wstring>;
 
 // Opaque frames, every animation a character needs and five mouth overlays.
-std::vector<std::uint8_t> TestCharacterFile() {
+std::string TestCharacterFile() {
     format::CharacterData c{.name = "Test", .width = 64, .height = 80, .balloonAnchor = {32, 20}};
     c.frames.assign(7, {std::vector<std::uint8_t>(64 * 80 * 4, 255)});
     for (auto& mouth : c.mouths) mouth = {24, 50, 16, 4, std::vector<std::uint8_t>(256, 255)};
@@ -36,7 +38,8 @@ std::vector<std::uint8_t> TestCharacterFile() {
                     {"Idle", true, {{2, 3000}, {3, 100}}},
                     {"Hide", false, {{4, 100}, {5, 100}}},
                     {"Speak", true, {{6, 250}}}};
-    return format::WriteCharacterFile(c);
+    const std::vector<std::uint8_t> file = format::WriteCharacterFile(c);
+    return {file.begin(), file.end()};
 }
 
 class RecordingEvents final : public Events {
@@ -51,7 +54,7 @@ public:
 class AgentFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteBytes(characterPath, TestCharacterFile());
+        SetFileBytes(characterPath, TestCharacterFile());
         control = agent::testing::CreateControl(events, nullptr, options);
     }
     void TearDown() override {
@@ -116,11 +119,6 @@ protected:
         return words;
     }
 
-    static void WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
-        std::ofstream(std::filesystem::path(path), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
-    }
-
     const vocalinka::test::TemporaryFolder temporary{L"agent-win"};
     const std::wstring folder = temporary.Path();
     const std::wstring characterPath = folder + L"\\Test.acs";
@@ -149,9 +147,9 @@ std::wstring ErrorOf(const std::function<void()>& call) {
 }
 
 TEST_F(AgentFixture, LoadErrorsNameTheFileAndSayWhy) {
-    std::vector<std::uint8_t> damaged = TestCharacterFile();  // the format tests have the rest
+    std::string damaged = TestCharacterFile();  // the format tests have the rest
     damaged[damaged.size() / 2] ^= 0x5A;
-    WriteBytes(folder + L"\\Damaged.acs", damaged);
+    SetFileBytes(folder + L"\\Damaged.acs", damaged);
     const std::pair<std::wstring, std::wstring> cases[] = {
         {folder + L"\\Missing.acs", L"the file does not exist"},
         {folder + L"\\Nowhere\\Bad.acs", L"the file does not exist"},
