@@ -10,20 +10,15 @@
 
 #include "program_under_test.h"
 #include "resources/dialogs_resource.h"
+#include "test_support/profile_record.h"
 #include "test_support/test_files.h"
 #include "win32util/text.h"
 
 namespace e2e {
 
 using namespace std::chrono_literals;
+using vocalinka::test::SavedProfile;
 namespace {
-
-// The profile as the program writes it.
-std::string Profile(const std::string& character, const std::string& language,
-                    const std::string& speed, const std::string& pitch) {
-    return "\"Character=" + character + "\r\nLanguage=" + language + "\r\nSpeed=" + speed +
-           "\r\nPitch=" + pitch + "\"\r\n";
-}
 
 // The same settings as a user might write them by hand.
 std::string HandWritten(const std::string& speed, const std::string& pitch) {
@@ -48,8 +43,7 @@ std::vector<std::wstring> ListEntries(HWND list) {
 HWND StartAndOpen(ProgramUnderTest& program, const std::string& profile, WORD accessKey,
                   const wchar_t* caption) {
     program.WriteProfile(profile);
-    if (!program.Start() || !program.ChooseMenuCommand(accessKey)) return nullptr;
-    return program.WaitForFocusedWindowWithCaption(caption);
+    return program.Start() ? program.OpenFromMenu(accessKey, caption) : nullptr;
 }
 
 bool FocusOn(HWND dialog, HWND control) {
@@ -83,7 +77,7 @@ TEST_F(DialogsE2E, SpeechConfigurationIsModalRefusesASpeedOf300AndEscapeStoresNo
     PressKeys({VK_TAB, VK_TAB, VK_HOME, VK_ESCAPE});  // OK, Cancel, then the speed slider
     EXPECT_TRUE(Gone(dialog));
     EXPECT_TRUE(IsWindowEnabled(program_.MainWindow()));
-    ExpectProfileBecomes(program_, Profile("Merlin", "English", "300", "300"));
+    ExpectProfileBecomes(program_, SavedProfile({"Merlin", "English", "300", "300"}));
 }
 
 TEST_F(DialogsE2E, SlidersMovedByKeyboardAndMouseThenOkWriteTheProfile) {
@@ -112,7 +106,7 @@ TEST_F(DialogsE2E, SlidersMovedByKeyboardAndMouseThenOkWriteTheProfile) {
 
     PressKey(VK_RETURN);
     EXPECT_TRUE(Gone(dialog));
-    ExpectProfileBecomes(program_, Profile("Merlin", "English", "135", "125"));
+    ExpectProfileBecomes(program_, SavedProfile({"Merlin", "English", "135", "125"}));
 }
 
 // The choosers read the prefix's Agent folders, and the program stores what OK takes: the
@@ -136,8 +130,8 @@ TEST_F(DialogsE2E, TheChoosersOfferWhatIsInstalledAndOkStoresTheChoice) {
         EXPECT_TRUE(Gone(dialog)) << c.caption;
         const std::string chosen = win32util::WideToUtf8(entries.back());
         ExpectProfileBecomes(program, c.listId == IDC_LSTCHAR
-                                          ? Profile(chosen, "English", "127", "127")
-                                          : Profile("Merlin", chosen, "127", "127"));
+                                          ? SavedProfile({chosen, "English", "127", "127"})
+                                          : SavedProfile({"Merlin", chosen, "127", "127"}));
     }
 }
 
@@ -147,8 +141,7 @@ bool CopyMarkerProgram(const std::wstring& to) {
 }
 
 bool FileAppears(const std::wstring& path) {
-    return PumpUntil([&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; },
-                     10s);
+    return PumpUntil([&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
 TEST_F(DialogsE2E, AboutIsModelessAndSystemInfoTriesTheFirstRowThenTheSecond) {

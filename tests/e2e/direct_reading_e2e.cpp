@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
+#include <functional>
 #include <string>
 
 #include "clipboard_text.h"
@@ -23,24 +23,18 @@ protected:
         ASSERT_NO_FATAL_FAILURE(StartReadyToRead());
         sequence_ = GetClipboardSequenceNumber();
     }
-    // Reads with a click and expects `text`, with nothing done to the clipboard; the reading is
-    // stopped again, and the target is in front as before.
-    void ExpectClickReads(HWND target, const std::wstring& text) {
-        Click();
+    // Reads with a click (or `press`) and expects `text`, with nothing done to the clipboard;
+    // the reading is stopped again the same way, and the target is in front as before.
+    void ExpectReads(HWND target, const std::wstring& text,
+                     const std::function<void()>& press = {}) {
+        press ? press() : Click();
         ASSERT_TRUE(WaitForCount("request", "Speak", ++speaks_)) << "nothing was read";
         EXPECT_EQ(LastSpoken(), kDefaultTags + text);
-        ExpectStoppedAndUntouched(target);
-    }
-    void ExpectStoppedAndUntouched(HWND target) {
         EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == target; }, 5s));
-        const std::size_t stops = Count("request", "Stop");
-        PressShortcutOrClick();
-        EXPECT_TRUE(WaitForCount("request", "Stop", stops + 1, 5s));
-        EXPECT_TRUE(PumpUntil([&] { return Idle(); }, 5s));
+        ExpectTheReadingStops(press);
         EXPECT_EQ(GetClipboardSequenceNumber(), sequence_);
         EXPECT_EQ(test_clipboard::ClipboardText(), kOwnClipboard);
     }
-    virtual void PressShortcutOrClick() { Click(); }
     DWORD sequence_ = 0;
 };
 
@@ -48,14 +42,14 @@ TEST_F(DirectReading, NotepadsSelectionExactlyAlsoFarIntoALongText) {
     Notepad notepad;
     ASSERT_TRUE(notepad.Ready());
     notepad.Select(L"First line,\r\nsecond line.", true);
-    ASSERT_NO_FATAL_FAILURE(ExpectClickReads(notepad.Main(), L"First line,\r\nsecond line."));
+    ASSERT_NO_FATAL_FAILURE(ExpectReads(notepad.Main(), L"First line,\r\nsecond line."));
 
     // 80,000 characters, selected from 70,000 on: past what 16 bits can count.
     std::wstring text;
     for (int i = 0; text.size() < 80000; ++i) text += L"word" + std::to_wstring(i) + L" ";
     text.resize(80000);
     notepad.Select(text, 70000, 70060);
-    ASSERT_NO_FATAL_FAILURE(ExpectClickReads(notepad.Main(), text.substr(70000, 60)));
+    ASSERT_NO_FATAL_FAILURE(ExpectReads(notepad.Main(), text.substr(70000, 60)));
 }
 
 // Paragraph marks count once in a rich edit's positions and come back as line breaks, as its
@@ -68,10 +62,10 @@ TEST_F(DirectReading, WordPadsSelectedParagraphs) {
     const std::wstring text = first + L"\r\n" + second + L"\r\n" + third;
     const int thirdStart = static_cast<int>(first.size() + 1 + second.size() + 1);
     wordpad.Select(text, thirdStart, thirdStart + static_cast<int>(third.size()));
-    ASSERT_NO_FATAL_FAILURE(ExpectClickReads(wordpad.Main(), third));
+    ASSERT_NO_FATAL_FAILURE(ExpectReads(wordpad.Main(), third));
 
     wordpad.Select(text, 6, static_cast<int>(first.size() + 1 + 6));
-    ASSERT_NO_FATAL_FAILURE(ExpectClickReads(wordpad.Main(), L"paragraph.\r\nSecond"));
+    ASSERT_NO_FATAL_FAILURE(ExpectReads(wordpad.Main(), L"paragraph.\r\nSecond"));
 }
 
 TEST_F(DirectReading, ThePhraseSelectedInNotepadsFindBox) {
@@ -91,14 +85,13 @@ TEST_F(DirectReading, ThePhraseSelectedInNotepadsFindBox) {
     const wchar_t phrase[] = L"needle in the haystack";
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(phrase));
     SendMessageW(edit, EM_SETSEL, 0, -1);
-    ASSERT_NO_FATAL_FAILURE(ExpectClickReads(find, phrase));
+    ASSERT_NO_FATAL_FAILURE(ExpectReads(find, phrase));
 }
 
 // A message box owned by another window: its message, and not its buttons, by the click and
 // by the shortcut.
 class MessageBoxReading : public DirectReading {
 protected:
-    void PressShortcutOrClick() override { PressShortcut({VK_CONTROL, VK_MENU}, VK_F7); }
     const HotkeySetting shortcut_{L"Ctrl+Alt+F7"};
 };
 
@@ -112,18 +105,17 @@ TEST_F(MessageBoxReading, ItsMessageByTheClickAndByTheShortcut) {
             return box && GetForegroundWindow() == box;
         },
         10s));
-    ASSERT_NO_FATAL_FAILURE(ExpectClickReads(box, L"The report could not be saved."));
-
-    PressShortcut({VK_CONTROL, VK_MENU}, VK_F7);
-    ASSERT_TRUE(WaitForCount("request", "Speak", ++speaks_)) << "the shortcut read nothing";
-    EXPECT_EQ(LastSpoken(), kDefaultTags + std::wstring(L"The report could not be saved."));
-    ExpectStoppedAndUntouched(box);
+    // The shortcut first: the click that stops a reading takes the box out of the front.
+    ASSERT_NO_FATAL_FAILURE(ExpectReads(box, L"The report could not be saved.", [] {
+        PressShortcut({VK_CONTROL, VK_MENU}, VK_F7);
+    }));
+    ASSERT_NO_FATAL_FAILURE(ExpectReads(box, L"The report could not be saved."));
 }
 
 TEST_F(DirectReading, OfTwoSelectedEditsTheFocusedOne) {
     StandIn twoEdits(L"twoedits");
     ASSERT_TRUE(twoEdits.Ready() && twoEdits.Activate());
-    ASSERT_NO_FATAL_FAILURE(ExpectClickReads(twoEdits.Window(), L"second edit text"));
+    ASSERT_NO_FATAL_FAILURE(ExpectReads(twoEdits.Window(), L"second edit text"));
 }
 
 // A password field, an edit's or a control's of its own, is asked whether it is one and

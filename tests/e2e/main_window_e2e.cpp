@@ -5,19 +5,17 @@
 
 #include <vector>
 
-#include "peer_windows.h"
-#include "program_under_test.h"
+#include "reading_fixture.h"
 
 namespace e2e {
 
 using namespace std::chrono_literals;
 namespace {
 
-class MainWindowE2E : public testing::Test {
+class MainWindowE2E : public ReadingE2E {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(program_.Start()) << "the main window did not appear";
-        command1_ = FindWindowExW(program_.MainWindow(), nullptr, L"Button", nullptr);
+        ASSERT_NO_FATAL_FAILURE(StartProgram());
         ASSERT_NE(command1_, nullptr);
     }
     HWND PopupMenu() const { return program_.FindWindowOfClass(L"#32768"); }
@@ -29,8 +27,6 @@ protected:
         PressKey(VK_ESCAPE);
         EXPECT_TRUE(PumpUntil([&] { return PopupMenu() == nullptr; }, 3s));
     }
-    ProgramUnderTest program_;
-    HWND command1_ = nullptr;
 };
 
 TEST_F(MainWindowE2E, IsATopMostToolWindowWithoutTaskbarButton) {
@@ -44,11 +40,13 @@ TEST_F(MainWindowE2E, IsATopMostToolWindowWithoutTaskbarButton) {
     EXPECT_EQ(GetWindowLongW(main, GWL_STYLE) & checkedStyles, WS_CAPTION);
     EXPECT_EQ(GetMenu(main), nullptr);
 
-    // Owned by the program's hidden application window, which the target search skips.
+    // Owned by the program's hidden, unowned application window, which the target search
+    // skips.
     HWND owner = GetWindow(main, GW_OWNER);
     ASSERT_NE(owner, nullptr);
     EXPECT_FALSE(IsWindowVisible(owner));
     EXPECT_EQ(TextOf(owner), kApplicationTitle);
+    EXPECT_EQ(GetWindow(owner, GW_OWNER), nullptr);
 }
 
 TEST_F(MainWindowE2E, StandsNearTheTopRightCornerWithItsDesignedClientSize) {
@@ -110,8 +108,7 @@ TEST_F(MainWindowE2E, MenuOpensOnTheFirstRightPressWhileAnotherWindowIsInFront) 
 
 // The window in front is the program's own About box, which the main window owns.
 TEST_F(MainWindowE2E, MenuOpensOnTheFirstRightPressWhileTheAboutBoxIsInFront) {
-    ASSERT_TRUE(program_.ChooseMenuCommand('A'));
-    HWND about = program_.WaitForFocusedWindowWithCaption(L"About Vocalinka 'Parlemot'");
+    HWND about = program_.OpenFromMenu('A', L"About Vocalinka 'Parlemot'");
     ASSERT_NE(about, nullptr);
     ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == about; }));
 
@@ -131,22 +128,17 @@ TEST_F(MainWindowE2E, ButtonNameSaysWhatAClickWillDo) {
         << "after the greeting the name is still " << name.size() << " characters long";
 }
 
-// What the profile holds after the program started and closed; nothing: it was not there.
-std::optional<std::string> ProfileAfterStartAndClose(const char* before) {
-    ProgramUnderTest program;
-    if (before) program.WriteProfile(before);
-    EXPECT_TRUE(program.Start());
-    EXPECT_TRUE(program.Close());
-    return program.ReadProfile();
-}
-
-TEST(MainWindowE2EProfile, ClosingWritesNoProfile) {
-    EXPECT_EQ(ProfileAfterStartAndClose(nullptr), std::nullopt);
-}
-
-TEST(MainWindowE2EProfile, ClosingLeavesAnExistingProfileAsItWas) {
-    const char* handWritten = "Character=Merlin\nSpeed=150\n";
-    EXPECT_EQ(ProfileAfterStartAndClose(handWritten), std::optional<std::string>(handWritten));
+// Closing saves nothing: no profile is made, and one written by hand stays as it was.
+TEST(MainWindowE2EProfile, ClosingSavesNothing) {
+    for (const std::optional<std::string>& before :
+         {std::optional<std::string>(),
+          std::optional<std::string>("Character=Merlin\nSpeed=150\n")}) {
+        ProgramUnderTest program;
+        if (before) program.WriteProfile(*before);
+        ASSERT_TRUE(program.Start());
+        EXPECT_TRUE(program.Close());
+        EXPECT_EQ(program.ReadProfile(), before);
+    }
 }
 
 }  // namespace

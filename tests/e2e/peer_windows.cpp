@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <sstream>
+#include <utility>
 
 #include "standin_path.h"
 
@@ -9,53 +10,49 @@ namespace e2e {
 
 using namespace std::chrono_literals;
 
-Notepad::Notepad() {
-    if (!process_.Start(L"notepad.exe")) return;
-    // This notepad's window: one of an earlier test may still be closing.
+EditorPeer::EditorPeer(std::wstring command, const std::wstring& editClass) {
+    if (!process_.Start(std::move(command))) return;
     PumpUntil(
-        [this] {
-            main_ = VisibleWindowOf(process_.Id(), L"Notepad");
-            return main_ && (edit_ = FindWindowExW(main_, nullptr, L"Edit", nullptr));
+        [&] {
+            for (HWND window : VisibleWindowsOf(process_.Id())) {
+                for (HWND child = GetWindow(window, GW_CHILD); child;
+                     child = GetWindow(child, GW_HWNDNEXT)) {
+                    wchar_t name[64] = {};
+                    GetClassNameW(child, name, 64);
+                    if (_wcsnicmp(name, editClass.c_str(), editClass.size()) == 0) {
+                        main_ = window;
+                        edit_ = child;
+                        return true;
+                    }
+                }
+            }
+            return false;
         },
         20s);
 }
 
-void Notepad::Select(const std::wstring& text, int start, int end) const {
+void EditorPeer::Select(const std::wstring& text, int start, int end) const {
     SendMessageW(edit_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(edit_, EM_SETSEL, start, end);
     // In front, and with the caret in the text, as when the person has been typing there: the
-    // first activation of a new notepad gives its edit the focus a moment after the window.
+    // first activation of a new window gives its edit the focus a moment after the window.
     Activate();
     PumpUntil([this] { return FocusedWindowOf(main_) == edit_; }, 5s);
 }
 
-WordPad::WordPad() {
-    // Not on the search path: in the accessories' folder, on Windows as under Wine.
+namespace {
+
+// Not on the search path: in the accessories' folder, on Windows as under Wine.
+std::wstring WordPadCommand() {
     wchar_t path[MAX_PATH] = {};
     ExpandEnvironmentStringsW(L"%ProgramFiles%\\Windows NT\\Accessories\\wordpad.exe", path,
                               MAX_PATH);
-    if (!process_.Start(L"\"" + std::wstring(path) + L"\"")) return;
-    PumpUntil(
-        [this] {
-            const auto windows = VisibleWindowsOf(process_.Id());
-            main_ = windows.empty() ? nullptr : windows.front();
-            for (HWND child = main_ ? GetWindow(main_, GW_CHILD) : nullptr; child && !richEdit_;
-                 child = GetWindow(child, GW_HWNDNEXT)) {
-                wchar_t name[64] = {};
-                GetClassNameW(child, name, 64);
-                if (_wcsnicmp(name, L"RichEdit", 8) == 0) richEdit_ = child;
-            }
-            return richEdit_ != nullptr;
-        },
-        20s);
+    return L"\"" + std::wstring(path) + L"\"";
 }
 
-void WordPad::Select(const std::wstring& text, int start, int end) const {
-    SendMessageW(richEdit_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    SendMessageW(richEdit_, EM_SETSEL, start, end);
-    BringToFront(main_, process_);
-    PumpUntil([this] { return FocusedWindowOf(main_) == richEdit_; }, 5s);
-}
+}  // namespace
+
+WordPad::WordPad() : EditorPeer(WordPadCommand(), L"RichEdit") {}
 
 StandIn::StandIn(const std::wstring& mode)
     : folder_(UniqueName(L"standin")), log_(folder_.Path() + L"\\keys.log") {
@@ -74,14 +71,14 @@ bool StandIn::WaitForLogLine(const std::string& line, std::chrono::milliseconds 
         timeout);
 }
 
-std::vector<std::pair<int, bool>> KeyEvents(const std::vector<std::string>& log) {
-    std::vector<std::pair<int, bool>> events;
+std::vector<KeyEvent> KeyEvents(const std::vector<std::string>& log) {
+    std::vector<KeyEvent> events;
     for (const auto& line : log) {
         std::istringstream words(line);
-        std::string direction;
+        std::string direction, flag;
         int key = 0;
         if (words >> direction >> key && (direction == "down" || direction == "up")) {
-            events.emplace_back(key, direction == "down");
+            events.push_back({key, direction == "down", words >> flag && flag == "extended"});
         }
     }
     return events;

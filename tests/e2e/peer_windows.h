@@ -1,5 +1,5 @@
-// Windows of other programs that a reading copies from: Wine's notepad, a real peer, and
-// stand-in windows of our own with chosen behaviour.
+// Windows of other programs that a reading copies from: Wine's notepad and WordPad, real
+// peers, and stand-in windows of our own with chosen behaviour.
 #pragma once
 
 #include <windows.h>
@@ -13,18 +13,20 @@
 
 namespace e2e {
 
-class Notepad {
+// A real peer whose document is an edit control the person types in.
+class EditorPeer {
 public:
-    Notepad();
     bool Ready() const { return edit_ != nullptr; }
     HWND Main() const { return main_; }
+    DWORD ProcessId() const { return process_.Id(); }
     // Brings it to the front as the user would, by working in it; false on time-out.
     bool Activate() const { return BringToFront(main_, process_); }
-    // The user types the text, selects it (or not), and keeps working in notepad.
-    void Select(const std::wstring& text, bool all) const { Select(text, 0, all ? -1 : 0); }
-    // The same with the characters from `start` to `end` selected.
+    // The user types the text, selects from `start` to `end` and keeps working in it.
     void Select(const std::wstring& text, int start, int end) const;
-    DWORD ProcessId() const { return process_.Id(); }
+
+protected:
+    // Starts the command and waits for its window with a child whose class begins so.
+    EditorPeer(std::wstring command, const std::wstring& editClass);
 
 private:
     Process process_;
@@ -32,20 +34,18 @@ private:
     HWND edit_ = nullptr;
 };
 
-// Wine's WordPad, whose document is a rich edit.
-class WordPad {
+class Notepad : public EditorPeer {
+public:
+    Notepad() : EditorPeer(L"notepad.exe", L"Edit") {}
+    using EditorPeer::Select;
+    // The user types the text, selects it (or not), and keeps working in notepad.
+    void Select(const std::wstring& text, bool all) const { Select(text, 0, all ? -1 : 0); }
+};
+
+// Its document is a rich edit, whose positions count a paragraph mark once.
+class WordPad : public EditorPeer {
 public:
     WordPad();
-    bool Ready() const { return richEdit_ != nullptr; }
-    HWND Main() const { return main_; }
-    // The user types the paragraphs, selects from `start` to `end` (positions that count a
-    // paragraph mark once, as the rich edit does) and keeps working in WordPad.
-    void Select(const std::wstring& text, int start, int end) const;
-
-private:
-    Process process_;
-    HWND main_ = nullptr;
-    HWND richEdit_ = nullptr;
 };
 
 // tests/e2e/standin/standin_window.cpp started in one of its modes; it logs the keys it gets.
@@ -57,7 +57,7 @@ public:
     DWORD ProcessId() const { return process_.Id(); }
     // Brings it to the front as the user would, by working in it; false on time-out.
     bool Activate() const { return BringToFront(window_, process_); }
-    // The lines of its log: "down 17", "up 67", "copied".
+    // The lines of its log: "down 17", "up 18 extended", "copied".
     std::vector<std::string> Log() const { return FileLines(log_); }
     bool WaitForLogLine(const std::string& line,
                         std::chrono::milliseconds timeout = std::chrono::seconds{10}) const;
@@ -69,7 +69,11 @@ private:
     HWND window_ = nullptr;
 };
 
-// The key events of a log, as (virtual key, down) pairs.
-std::vector<std::pair<int, bool>> KeyEvents(const std::vector<std::string>& log);
+struct KeyEvent {
+    int key;  // the virtual key of the message: VK_MENU for either Alt
+    bool down, extended;
+};
+// The key events of a log.
+std::vector<KeyEvent> KeyEvents(const std::vector<std::string>& log);
 
 }  // namespace e2e

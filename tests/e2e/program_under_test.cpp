@@ -1,11 +1,10 @@
 #include "program_under_test.h"
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <utility>
 
 #include "program_path.h"
+#include "test_support/test_files.h"
 #include "win32util/text.h"
 
 namespace e2e {
@@ -37,7 +36,12 @@ ProgramUnderTest::ProgramUnderTest()
 ProgramUnderTest::ProgramUnderTest(std::wstring folder) : folder_(std::move(folder)) {}
 
 void ProgramUnderTest::WriteProfile(const std::string& bytes) const {
-    std::ofstream(win32util::WideToUtf8(ProfilePath()), std::ios::binary) << bytes;
+    vocalinka::test::SetFileBytes(ProfilePath(), bytes);
+}
+
+std::optional<std::string> ProgramUnderTest::ReadProfile() const {
+    if (GetFileAttributesW(ProfilePath().c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return vocalinka::test::FileBytes(ProfilePath());
 }
 
 bool ProgramUnderTest::Launch() {
@@ -122,14 +126,8 @@ std::wstring WindowsPath(const char* path) {
     return windows;
 }
 
-std::optional<std::string> FileBytes(const std::wstring& path) {
-    std::ifstream in(win32util::WideToUtf8(path), std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::vector<std::string> FileLines(const std::wstring& path) {
-    std::istringstream in(FileBytes(path).value_or(""));
+    std::istringstream in(vocalinka::test::FileBytes(path));
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -227,6 +225,11 @@ void PressMouse(POINT screenPoint, DWORD downFlag, DWORD upFlag) {
     SendInput(2, press, sizeof(INPUT));
 }
 
+bool IsExtendedKey(WORD virtualKey) {
+    return virtualKey == VK_RMENU || virtualKey == VK_RCONTROL || virtualKey == VK_LWIN ||
+           virtualKey == VK_RWIN || virtualKey == VK_INSERT;
+}
+
 namespace {
 
 INPUT KeyInput(WORD virtualKey, bool up) {
@@ -234,7 +237,8 @@ INPUT KeyInput(WORD virtualKey, bool up) {
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = virtualKey;
     input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    input.ki.dwFlags =
+        (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(virtualKey) ? KEYEVENTF_EXTENDEDKEY : 0);
     return input;
 }
 

@@ -19,8 +19,6 @@ using vocalinka::test::PumpUntil;
 // The caption of the program's hidden application window and of its messages.
 inline constexpr wchar_t kApplicationTitle[] = L"Vocalinka 'Parlemot'";
 
-// A file's bytes, or nullopt when it cannot be read.
-std::optional<std::string> FileBytes(const std::wstring& path);
 // A text file's lines that are not empty, without their line ends.
 std::vector<std::string> FileLines(const std::wstring& path);
 // The visible top-level windows of that process, front first.
@@ -54,7 +52,8 @@ public:
     const std::wstring& Folder() const { return folder_; }
     std::wstring ProfilePath() const { return Folder() + L"\\profile.pfl"; }
     void WriteProfile(const std::string& bytes) const;
-    std::optional<std::string> ReadProfile() const { return FileBytes(ProfilePath()); }
+    // Its bytes, or nullopt when there is no profile.
+    std::optional<std::string> ReadProfile() const;
 
     // Starts the program and waits until its main window is visible; false on time-out.
     bool Start();
@@ -82,6 +81,11 @@ public:
     // Opens the pop-up menu with a right press on the picture button and chooses a command
     // with its access key; false when the menu did not open.
     bool ChooseMenuCommand(WORD accessKey) const;
+    // Chooses the command and waits for the window with this caption to hold the focus; null
+    // when it did not.
+    HWND OpenFromMenu(WORD accessKey, const std::wstring& caption) const {
+        return ChooseMenuCommand(accessKey) ? WaitForFocusedWindowWithCaption(caption) : nullptr;
+    }
     // Closes the main window as the user would and waits for the process to end.
     bool Close();
 
@@ -121,7 +125,10 @@ bool BringToFront(HWND window, const Process& process);
 // Real input, as the user gives it.
 void PressMouse(POINT screenPoint, DWORD downFlag, DWORD upFlag);
 POINT CentreOf(HWND window);
-// One key going down or up.
+// Whether a keyboard sends the key with the extended prefix (of the keys the tests press):
+// without it, the system takes right Alt and right Ctrl for the left ones.
+bool IsExtendedKey(WORD virtualKey);
+// One key going down or up, with that prefix where the keyboard gives it.
 void SendKey(WORD virtualKey, bool up);
 // The modifiers go down, the key goes down and up, the modifiers go up.
 void PressShortcut(const std::vector<WORD>& modifiers, WORD key);

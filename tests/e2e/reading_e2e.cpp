@@ -16,7 +16,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using test_clipboard::ClipboardText;
-using test_clipboard::SetClipboardText;
 
 constexpr char kFastAndLow[] =
     "\"Character=Merlin\r\nLanguage=English\r\nSpeed=150\r\nPitch=90\"\r\n";
@@ -50,61 +49,45 @@ TEST_F(ReadingE2E, GreetsByNameWithTheBusyPictureUntilTheBalloonCloses) {
     WaitForGreetingToEnd();
 }
 
+// Every script, and backslashes that must not act as tags, in one reading.
 TEST_F(NotepadReading, ReadsTheSelectionInAnyScriptWithTheProfilesSpeedAndPitch) {
     ASSERT_TRUE(notepad_.Ready());
-    StartProgram(kFastAndLow);
-    WaitForGreetingToEnd();
-
-    std::size_t speaks = Count("request", "Speak");
-    for (const std::wstring& text :
-         {std::wstring(L"Good morning, reader."), std::wstring(L"Où êtes-vous ? À bientôt, Zoë."),
-          std::wstring(L"Καλημέρα κόσμε, 你好世界 🌍"), std::wstring(L"C:\\Spd=50\\ stays text")}) {
-        ASSERT_TRUE(KeepOwnClipboard());
-        notepad_.Select(text, true);
-        Click();
-        ASSERT_TRUE(WaitForCount("request", "Speak", ++speaks)) << "no reading of " << text.size();
-        EXPECT_EQ(LastSpoken(), L"\\Spd=150\\\\Pit=90\\" + Escaped(text));
-        EXPECT_TRUE(Busy());
-        EXPECT_TRUE(ClipboardComesBack());
-
-        // A second click stops the reading; the character stays on screen.
-        const std::size_t stops = Count("request", "Stop");
-        Click();
-        ASSERT_TRUE(WaitForCount("request", "Stop", stops + 1));
-        EXPECT_TRUE(PumpUntil([&] { return Idle(); }));
-        EXPECT_EQ(Count("request", "Hide"), 0u);
-    }
+    ASSERT_NO_FATAL_FAILURE(StartReadyToRead(kFastAndLow));
+    const std::wstring text = L"Où êtes-vous ? Καλημέρα κόσμε, 你好世界 🌍 C:\\Spd=50\\ stays text";
+    notepad_.Select(text, true);
+    Click();
+    ASSERT_TRUE(WaitForCount("request", "Speak", speaks_ + 1)) << "nothing was read";
+    EXPECT_EQ(LastSpoken(), L"\\Spd=150\\\\Pit=90\\" + Escaped(text));
+    EXPECT_TRUE(Busy());
+    EXPECT_TRUE(ClipboardComesBack());
+    // A second click stops the reading; the character stays on screen.
+    ExpectTheReadingStops();
+    EXPECT_EQ(Count("request", "Hide"), 0u);
 }
 
 // The button draws itself, and a drawn button reports a quick second click as a double click:
 // it stops the reading all the same.
 TEST_F(NotepadReading, ADoubleClickReadsWithItsFirstClickAndStopsWithItsSecond) {
     ASSERT_TRUE(notepad_.Ready());
-    StartProgram(kFastAndLow);
-    WaitForGreetingToEnd();
+    ASSERT_NO_FATAL_FAILURE(StartReadyToRead(kFastAndLow));
     notepad_.Select(L"A long sentence that is still being read when the second click comes.", true);
-    const std::size_t speaks = Count("request", "Speak");
     const std::size_t stops = Count("request", "Stop");
-    const POINT centre = CentreOf(command1_);
-    PressMouse(centre, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
-    PressMouse(centre, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
-    ASSERT_TRUE(WaitForCount("request", "Speak", speaks + 1));
+    Click();
+    Click();
+    ASSERT_TRUE(WaitForCount("request", "Speak", speaks_ + 1));
     EXPECT_TRUE(WaitForCount("request", "Stop", stops + 1)) << "the second click was lost";
     EXPECT_TRUE(PumpUntil([&] { return Idle(); }));
-    EXPECT_EQ(Count("request", "Speak"), speaks + 1);
+    EXPECT_EQ(Count("request", "Speak"), speaks_ + 1);
 }
 
 TEST_F(NotepadReading, NoSelectionSpeaksNothingAndShowsTheIdlePicture) {
     ASSERT_TRUE(notepad_.Ready());
-    StartProgram();
-    WaitForGreetingToEnd();
-    const std::size_t speaks = Count("request", "Speak");
-    ASSERT_TRUE(SetClipboardText(L"kept"));
+    ASSERT_NO_FATAL_FAILURE(StartReadyToRead());
     notepad_.Select(L"nothing is selected", false);
     Click();
     EXPECT_TRUE(PumpUntil([&] { return Idle(); }, 5s));
-    EXPECT_FALSE(WaitForCount("request", "Speak", speaks + 1, 1500ms));
-    EXPECT_EQ(ClipboardText(), L"kept");
+    EXPECT_FALSE(WaitForCount("request", "Speak", speaks_ + 1, 1500ms));
+    EXPECT_EQ(ClipboardText(), kOwnClipboard);
 }
 
 TEST_F(ReadingE2E, ACharacterSettingNamingNothingInstalledFallsBackToMerlin) {
@@ -126,15 +109,11 @@ class ShortcutReading : public NotepadReading {};
 TEST_F(ShortcutReading, ReadsTheWindowInFrontAndAPressDuringTheReadingStopsIt) {
     const HotkeySetting setting(L"Ctrl+Alt+F7");
     ASSERT_TRUE(notepad_.Ready());
-    StartProgram(kFastAndLow);
-    WaitForGreetingToEnd();
-
-    ASSERT_TRUE(KeepOwnClipboard());
+    ASSERT_NO_FATAL_FAILURE(StartReadyToRead(kFastAndLow));
     notepad_.Select(L"Read from the keyboard.", true);
     ASSERT_EQ(GetForegroundWindow(), notepad_.Main());
-    const std::size_t speaks = Count("request", "Speak");
     PressShortcut({VK_CONTROL, VK_MENU}, VK_F7);
-    ASSERT_TRUE(WaitForCount("request", "Speak", speaks + 1)) << "the shortcut read nothing";
+    ASSERT_TRUE(WaitForCount("request", "Speak", speaks_ + 1)) << "the shortcut read nothing";
     EXPECT_EQ(LastSpoken(), L"\\Spd=150\\\\Pit=90\\Read from the keyboard.");
     EXPECT_TRUE(Busy());
     EXPECT_TRUE(ClipboardComesBack());
@@ -143,34 +122,37 @@ TEST_F(ShortcutReading, ReadsTheWindowInFrontAndAPressDuringTheReadingStopsIt) {
     for (const int key : {int{VK_CONTROL}, int{VK_MENU}, int{VK_SHIFT}, int{'C'}}) {
         EXPECT_FALSE(GetAsyncKeyState(key) & 0x8000) << key;
     }
-
-    const std::size_t stops = Count("request", "Stop");
-    PressShortcut({VK_CONTROL, VK_MENU}, VK_F7);
-    ASSERT_TRUE(WaitForCount("request", "Stop", stops + 1)) << "the second press did not stop";
-    EXPECT_TRUE(PumpUntil([&] { return Idle(); }));
-    EXPECT_EQ(Count("request", "Speak"), speaks + 1);
+    ExpectTheReadingStops([] { PressShortcut({VK_CONTROL, VK_MENU}, VK_F7); });
+    EXPECT_EQ(Count("request", "Speak"), speaks_ + 1);
 }
 
 TEST_F(ShortcutReading, AnEmptySettingMeansNoShortcut) {
     const HotkeySetting setting(L"");
     ASSERT_TRUE(notepad_.Ready());
-    StartProgram();
-    WaitForGreetingToEnd();
+    ASSERT_NO_FATAL_FAILURE(StartReadyToRead());
     notepad_.Select(L"Not to be read.", true);
-    const std::size_t speaks = Count("request", "Speak");
     PressShortcut({VK_CONTROL, VK_MENU}, VK_F8);  // the default, which is off now
-    EXPECT_FALSE(WaitForCount("request", "Speak", speaks + 1, 1500ms));
+    EXPECT_FALSE(WaitForCount("request", "Speak", speaks_ + 1, 1500ms));
     EXPECT_TRUE(Idle());
     EXPECT_EQ(program_.MessageText(), L"");
 }
 
-TEST_F(ReadingE2E, AShortcutThatCannotBeUnderstoodIsSaidOnceAndTheProgramRuns) {
-    const HotkeySetting setting(L"Ctrl+Banana");
+// Each shortcut that cannot be had is named once, in one message; the others are not.
+TEST_F(ReadingE2E, ShortcutsThatCannotBeUnderstoodOrShareKeysAreSaidOnceAndTheProgramRuns) {
+    const HotkeySetting read(L"Ctrl+Banana");
+    const HotkeySetting pause(L"Ctrl+Kiwi", L"PauseHotkey");
+    const HotkeySetting faster(L"Ctrl+Shift+F7", L"FasterHotkey");
+    const HotkeySetting slower(L"ctrl+shift+f7", L"SlowerHotkey");
     StartProgram();
     std::wstring message;
     ASSERT_TRUE(PumpUntil([&] { return !(message = program_.MessageText()).empty(); }, 20s));
-    EXPECT_NE(message.find(L"\"Ctrl+Banana\""), std::wstring::npos);
-    EXPECT_NE(message.find(L"\"Banana\" is not the name of a key"), std::wstring::npos);
+    for (const wchar_t* part :
+         {L"The reading shortcut \"Ctrl+Banana\"", L"\"Banana\" is not the name of a key",
+          L"The pause shortcut \"Ctrl+Kiwi\"", L"\"Kiwi\" is not the name of a key",
+          L"The slower shortcut Ctrl+Shift+F7 names the same keys as the faster shortcut"}) {
+        EXPECT_NE(message.find(part), std::wstring::npos) << part;
+    }
+    EXPECT_EQ(message.find(L"The faster shortcut"), std::wstring::npos) << message;
     // The program goes on meanwhile: the greeting is spoken, the button answers.
     EXPECT_TRUE(WaitForCount("request", "Speak", 1));
     EXPECT_TRUE(IsWindowEnabled(program_.MainWindow()));

@@ -55,6 +55,14 @@ protected:
     void Click() const {
         PressMouse(CentreOf(command1_), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
     }
+    // A click (or `press`) stops the reading: the character is asked to stop, and
+    // the button shows the idle picture.
+    void ExpectTheReadingStops(const std::function<void()>& press = {}) const {
+        const std::size_t stops = Count("request", "Stop");
+        press ? press() : Click();
+        EXPECT_TRUE(WaitForCount("request", "Stop", stops + 1));
+        EXPECT_TRUE(PumpUntil([&] { return Idle(); }));
+    }
     // Pumps until `done` holds, asking the program's window all along whether it answers
     // within `answerTime`; whether `done` came in time, and how often the window did not answer.
     struct Answered {
@@ -82,10 +90,10 @@ protected:
         ASSERT_TRUE(WaitForCount("event", "BalloonHide", 1, std::chrono::seconds{30}));
         ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
     }
-    // The program on the default profile, greeted and idle, with the user's own clipboard;
-    // `speaks_` counts what it has been asked to say so far.
-    void StartReadyToRead() {
-        ASSERT_NO_FATAL_FAILURE(StartProgram());
+    // The program on this profile (or the default one), greeted and idle, with the user's own
+    // clipboard; `speaks_` counts what it has been asked to say so far.
+    void StartReadyToRead(const std::string& profile = {}) {
+        ASSERT_NO_FATAL_FAILURE(StartProgram(profile));
         ASSERT_NO_FATAL_FAILURE(WaitForGreetingToEnd());
         speaks_ = Count("request", "Speak");
         ASSERT_TRUE(KeepOwnClipboard());

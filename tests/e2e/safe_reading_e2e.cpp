@@ -7,6 +7,8 @@
 
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "clipboard_text.h"
 #include "reading_fixture.h"
@@ -84,7 +86,8 @@ void SafeReading::ExpectExactCopyKeys(const CopyCase& c) {
     ASSERT_TRUE(target.Ready() && target.Activate());
     if (c.held) {
         SendKey(c.held, false);
-        ASSERT_TRUE(target.WaitForLogLine("down " + std::to_string(c.heldCode)));
+        ASSERT_TRUE(target.WaitForLogLine("down " + std::to_string(c.heldCode) +
+                                          (IsExtendedKey(c.held) ? " extended" : "")));
     }
     Click();
     const bool read = WaitForCount("request", "Speak", ++speaks_);
@@ -94,23 +97,28 @@ void SafeReading::ExpectExactCopyKeys(const CopyCase& c) {
 
     // Pressed besides the held key: Ctrl and the copy key, nothing else, and while the copy
     // key went down only Ctrl was down with it. Released: everything (the modifiers that
-    // were not down are released too, which changes nothing).
+    // were not down are released too, which changes nothing). A key is known by its extended
+    // flag too: right Alt released as the left one would stay down.
     std::vector<int> pressed;
-    std::set<int> down;
+    std::set<std::pair<int, bool>> down;
     bool copyKeyWithOthers = false;
-    for (const auto& [key, isDown] : KeyEvents(target.Log())) {
-        if (!isDown) {
+    for (const KeyEvent& event : KeyEvents(target.Log())) {
+        const std::pair<int, bool> key{event.key, event.extended};
+        if (!event.down) {
             down.erase(key);
             continue;
         }
         down.insert(key);
-        if (key != c.heldCode) pressed.push_back(key);
-        if (key == c.copyKey) copyKeyWithOthers = down != std::set<int>{kCtrl, key};
+        if (event.key != c.heldCode) pressed.push_back(event.key);
+        if (event.key == c.copyKey) {
+            copyKeyWithOthers = down != std::set<std::pair<int, bool>>{{kCtrl, false}, key};
+        }
     }
     EXPECT_EQ(pressed, (std::vector<int>{kCtrl, c.copyKey}));
     EXPECT_FALSE(copyKeyWithOthers);
     EXPECT_TRUE(down.empty()) << down.size() << " keys left down in the target";
-    for (const int key : {kShift, kCtrl, kAlt, int{VK_LWIN}, int{'C'}, int{VK_INSERT}}) {
+    for (const int key :
+         {kShift, kCtrl, kAlt, int{VK_LWIN}, int{VK_RWIN}, int{'C'}, int{VK_INSERT}}) {
         EXPECT_FALSE(GetAsyncKeyState(key) & 0x8000) << key;
     }
     // The reading is stopped; the clipboard comes back.
@@ -119,17 +127,16 @@ void SafeReading::ExpectExactCopyKeys(const CopyCase& c) {
     EXPECT_TRUE(ClipboardComesBack());
 }
 
-// A console gets Ctrl+Insert: Ctrl+C would interrupt the command running there.
-TEST_F(SafeReading, AConsoleGetsCtrlInsert) {
-    ExpectExactCopyKeys({L"console", 0, 0, VK_INSERT, L"console selection"});
-}
-
-// Shift or Alt held while clicking changes nothing the target sees but the held key.
-TEST_F(SafeReading, HeldShiftOrAltGiveExactlyCtrlAndTheCopyKey) {
-    const CopyCase cases[] = {{L"copy", VK_LSHIFT, kShift, 'C', L"stand-in selection"},
+// A console gets Ctrl+Insert: Ctrl+C would interrupt the command running there. Shift, Alt,
+// AltGr or a Windows key held while clicking changes nothing the target sees but the held key.
+TEST_F(SafeReading, TheTargetGetsExactlyCtrlAndItsCopyKeyWhateverTheUserHolds) {
+    const CopyCase cases[] = {{L"console", 0, 0, VK_INSERT, L"console selection"},
+                              {L"copy", VK_LSHIFT, kShift, 'C', L"stand-in selection"},
                               {L"copy", VK_LMENU, kAlt, 'C', L"stand-in selection"},
+                              {L"copy", VK_RMENU, kAlt, 'C', L"stand-in selection"},
                               {L"console", VK_LSHIFT, kShift, VK_INSERT, L"console selection"},
-                              {L"console", VK_LMENU, kAlt, VK_INSERT, L"console selection"}};
+                              {L"console", VK_LMENU, kAlt, VK_INSERT, L"console selection"},
+                              {L"console", VK_RWIN, VK_RWIN, VK_INSERT, L"console selection"}};
     for (const CopyCase& c : cases) ASSERT_NO_FATAL_FAILURE(ExpectExactCopyKeys(c));
 }
 

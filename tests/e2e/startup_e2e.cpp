@@ -7,18 +7,20 @@
 
 #include <algorithm>
 #include <cctype>
-#include <optional>
 #include <set>
 #include <string>
 
 #include "program_path.h"
 #include "program_under_test.h"
+#include "test_support/profile_record.h"
+#include "test_support/test_files.h"
 #include "trace_reader.h"
 #include "win32util/handles.h"
 
 namespace e2e {
 
 using namespace std::chrono_literals;
+using vocalinka::test::FileBytes;
 namespace {
 
 // The built program file mapped as the loader maps it (sections at their addresses), not run.
@@ -146,7 +148,7 @@ TEST(StartupE2E, MissingLanguageComponentLeavesTheVoiceAsItWas) {
     ASSERT_TRUE(french.Done());
     const Trace trace;
     ProgramUnderTest program;
-    program.WriteProfile("\"Character=Merlin\r\nLanguage=French\r\nSpeed=127\r\nPitch=127\"\r\n");
+    program.WriteProfile(vocalinka::test::SavedProfile({"Merlin", "French", "127", "127"}));
     ASSERT_TRUE(program.Start());
     ASSERT_TRUE(PumpUntil([&] { return !trace.Find("request", "Speak").empty(); }, 20s));
 
@@ -175,24 +177,24 @@ TEST(ProfileHomeE2E, AProgramFolderThatCannotBeWrittenKeepsTheSettingsInApplicat
         std::wstring(roamingFolder ? roamingFolder : L"") + L"\\Vocalinka\\profile.pfl";
     CoTaskMemFree(roamingFolder);
     DeleteFileW(roaming.c_str());
-    const std::optional<std::string> beside = FileBytes(folder + std::wstring(L"\\profile.pfl"));
-    ASSERT_TRUE(beside.has_value());
+    const std::wstring besidePath = folder + std::wstring(L"\\profile.pfl");
+    const std::string beside = FileBytes(besidePath);
+    ASSERT_FALSE(beside.empty());
 
     {
         ProgramUnderTest program(folder);
         ASSERT_TRUE(program.Start());
         // OK in the speech configuration saves, as every settings dialog does.
-        ASSERT_TRUE(program.ChooseMenuCommand('P'));
-        ASSERT_NE(program.WaitForFocusedWindowWithCaption(L"Speech Configuration"), nullptr);
+        ASSERT_NE(program.OpenFromMenu('P', L"Speech Configuration"), nullptr);
         PressKey(VK_RETURN);
-        EXPECT_TRUE(PumpUntil([&] { return FileBytes(roaming).has_value(); }, 10s))
+        EXPECT_TRUE(PumpUntil([&] { return !FileBytes(roaming).empty(); }))
             << "nothing was saved in the application data";
         EXPECT_EQ(program.FindWindowOfClass(L"#32770"), nullptr) << "a save failure was shown";
         EXPECT_TRUE(program.Close());
     }
     // The settings beside the program were the starting values, written byte for byte.
     EXPECT_EQ(FileBytes(roaming), beside);
-    EXPECT_EQ(FileBytes(folder + std::wstring(L"\\profile.pfl")), beside);
+    EXPECT_EQ(FileBytes(besidePath), beside);
     DeleteFileW(roaming.c_str());
 }
 

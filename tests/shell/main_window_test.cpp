@@ -3,38 +3,28 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
 #include <string>
 
 #include "resources/resource.h"
 #include "settings/profile_file_win.h"
 #include "shell/app_window.h"
 #include "shell/frm_text_to_sound.h"
-#include "ui/app_title.h"
-#include "win32util/text.h"
+#include "test_support/test_files.h"
 
 namespace vocalinka {
 
-using win32util::WideToUtf8;
 namespace {
 
-std::wstring Text(HWND window) {
-    wchar_t buffer[256] = {};
-    GetWindowTextW(window, buffer, 256);
-    return buffer;
-}
-
+// The program's two windows, as its start makes them.
 class MainWindow : public testing::Test {
 protected:
-    void TearDown() override { DeleteFileW(ProfilePath().c_str()); }
-    HINSTANCE instance_ = GetModuleHandleW(nullptr);
+    void SetUp() override { form_.Create(application_.Handle()); }
+    AppWindow application_{GetModuleHandleW(nullptr)};
+    frmTextToSound form_{GetModuleHandleW(nullptr)};
 };
 
 TEST_F(MainWindow, PopupMenuHoldsTheFiveItemsInOrder) {
-    AppWindow application(instance_);
-    frmTextToSound form(instance_);
-    form.Create(application.Handle());
-    HMENU menu = form.mnuFile();
+    HMENU menu = form_.mnuFile();
     ASSERT_NE(menu, nullptr);
     ASSERT_EQ(GetMenuItemCount(menu), 5);
     const struct {
@@ -58,62 +48,39 @@ TEST_F(MainWindow, PopupMenuHoldsTheFiveItemsInOrder) {
         EXPECT_EQ(info.wID, items[i].id);
         EXPECT_STREQ(caption, items[i].caption);
     }
-    // The menu is never attached as a menu bar.
-    EXPECT_EQ(GetMenu(form.Handle()), nullptr);
-}
-
-TEST_F(MainWindow, ShowsTheBusyPictureObjectOfImage2WhileGreetingAndHidesTheOtherControls) {
-    AppWindow application(instance_);
-    frmTextToSound form(instance_);
-    form.Create(application.Handle());
-    const auto picture = [](HWND image) {
-        return SendMessageW(image, STM_GETIMAGE, IMAGE_BITMAP, 0);
-    };
-    EXPECT_NE(picture(form.Image1()), 0);
-    EXPECT_NE(picture(form.Image2()), 0);
-    EXPECT_NE(picture(form.Image1()), picture(form.Image2()));
-    EXPECT_EQ(SendMessageW(form.Command1(), BM_GETIMAGE, IMAGE_BITMAP, 0), picture(form.Image2()));
-    EXPECT_TRUE(form.IsReading());
-    for (HWND hidden : {form.TextBox(), form.Image1(), form.Image2()}) {
-        EXPECT_FALSE(IsWindowVisible(hidden));
-    }
-    EXPECT_TRUE(IsWindowVisible(form.Command1()));
-    EXPECT_EQ(GetFocus(), form.Command1());
 }
 
 // The button draws itself, and answers for its picture as a picture button does: whoever asks
 // from outside sees the handle it was last given.
-TEST_F(MainWindow, ButtonHandsBackThePreviousPictureAndAnswersWithTheNewOne) {
-    AppWindow application(instance_);
-    frmTextToSound form(instance_);
-    form.Create(application.Handle());
-    const LRESULT idle = SendMessageW(form.Image1(), STM_GETIMAGE, IMAGE_BITMAP, 0);
-    const LRESULT busy = SendMessageW(form.Image2(), STM_GETIMAGE, IMAGE_BITMAP, 0);
-    EXPECT_EQ(SendMessageW(form.Command1(), BM_SETIMAGE, IMAGE_BITMAP, idle), busy);
-    EXPECT_EQ(SendMessageW(form.Command1(), BM_GETIMAGE, IMAGE_BITMAP, 0), idle);
-    EXPECT_FALSE(form.IsReading());
-    EXPECT_EQ(SendMessageW(form.Command1(), BM_SETIMAGE, IMAGE_BITMAP, busy), idle);
-    EXPECT_TRUE(form.IsReading());
+TEST_F(MainWindow, ShowsImage2sBusyPictureWhileGreetingAndHandsBackThePreviousPicture) {
+    const LRESULT idle = SendMessageW(form_.Image1(), STM_GETIMAGE, IMAGE_BITMAP, 0);
+    const LRESULT busy = SendMessageW(form_.Image2(), STM_GETIMAGE, IMAGE_BITMAP, 0);
+    EXPECT_NE(idle, 0);
+    EXPECT_NE(busy, 0);
+    EXPECT_NE(idle, busy);
+    EXPECT_EQ(SendMessageW(form_.Command1(), BM_GETIMAGE, IMAGE_BITMAP, 0), busy);
+    EXPECT_TRUE(form_.IsReading());
+    for (HWND hidden : {form_.TextBox(), form_.Image1(), form_.Image2()}) {
+        EXPECT_FALSE(IsWindowVisible(hidden));
+    }
+    EXPECT_TRUE(IsWindowVisible(form_.Command1()));
+    EXPECT_EQ(GetFocus(), form_.Command1());
+
+    EXPECT_EQ(SendMessageW(form_.Command1(), BM_SETIMAGE, IMAGE_BITMAP, idle), busy);
+    EXPECT_EQ(SendMessageW(form_.Command1(), BM_GETIMAGE, IMAGE_BITMAP, 0), idle);
+    EXPECT_FALSE(form_.IsReading());
+    EXPECT_EQ(SendMessageW(form_.Command1(), BM_SETIMAGE, IMAGE_BITMAP, busy), idle);
+    EXPECT_TRUE(form_.IsReading());
 }
 
-TEST_F(MainWindow, IsOwnedByTheHiddenUnownedWindowWithTheApplicationTitle) {
-    AppWindow application(instance_);
-    frmTextToSound form(instance_);
-    form.Create(application.Handle());
-    EXPECT_EQ(GetWindow(form.Handle(), GW_OWNER), application.Handle());
-    EXPECT_EQ(Text(application.Handle()), kApplicationTitle);
-    EXPECT_FALSE(IsWindowVisible(application.Handle()));
-    EXPECT_EQ(GetWindow(application.Handle(), GW_OWNER), nullptr);
-    EXPECT_EQ(Text(form.Handle()), L"Vocalinka");
-}
-
-TEST_F(MainWindow, LoadsTheProfileBesideTheProgram) {
-    std::ofstream(WideToUtf8(ProfilePath()), std::ios::binary)
-        << "\"Character=Robby\r\nSpeed=200\"\r\n";
-    AppWindow application(instance_);
-    frmTextToSound form(instance_);
+TEST(MainWindowProfile, LoadsTheProfileBesideTheProgram) {
+    vocalinka::test::SetFileBytes(ProfilePath(), "\"Character=Robby\r\nSpeed=200\"\r\n");
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    AppWindow application(instance);
+    frmTextToSound form(instance);
     form.Create(application.Handle());
     EXPECT_EQ(form.Settings(), (ProfileSettings{"Robby", "English", "200", "127"}));
+    DeleteFileW(ProfilePath().c_str());
 }
 
 TEST(SetTopMostWindow, ReturnsSetWindowPosResultOnlyWhenMakingTopMost) {

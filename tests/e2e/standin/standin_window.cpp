@@ -1,6 +1,6 @@
 // A window of another program for the reading tests: the target of a copy, whose behaviour is
 // chosen by its first argument. Every key it receives is appended to the log file named by its
-// second argument ("down 17", "up 67"), and so is every copy it makes ("copied").
+// second argument ("down 17", "up 18 extended"), and so is every copy it makes ("copied").
 //   copy        Ctrl+C copies "stand-in selection" at once
 //   late        Ctrl+C copies "late copy" 1.5 s afterwards
 //   never       Ctrl+C copies nothing
@@ -57,7 +57,10 @@ bool Down(int key) {
 }
 
 void OnCopyKeys(HWND window, WPARAM key) {
-    if (!Down(VK_CONTROL) || Down(VK_SHIFT) || Down(VK_MENU)) return;  // exactly Ctrl+key
+    // Exactly Ctrl+key.
+    if (!Down(VK_CONTROL) || Down(VK_SHIFT) || Down(VK_MENU) || Down(VK_LWIN) || Down(VK_RWIN)) {
+        return;
+    }
     if (key != (g_mode == L"console" ? VK_INSERT : 'C')) return;
     if (g_mode == L"copy") Copy(window, L"stand-in selection");
     if (g_mode == L"console") Copy(window, L"console selection");
@@ -65,18 +68,20 @@ void OnCopyKeys(HWND window, WPARAM key) {
     if (g_mode == L"late") SetTimer(window, kLateTimer, 1500, nullptr);
 }
 
-// Logs a key message; true when it was one.
-bool LogKey(UINT message, WPARAM key) {
+// Logs a key message, with the extended-key flag that tells right Alt from left; true when it
+// was one.
+bool LogKey(UINT message, WPARAM key, LPARAM flags) {
     const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
     if (!down && message != WM_KEYUP && message != WM_SYSKEYUP) return false;
-    Log((down ? "down " : "up ") + std::to_string(key));
+    const bool extended = (HIWORD(flags) & KF_EXTENDED) != 0;
+    Log((down ? "down " : "up ") + std::to_string(key) + (extended ? " extended" : ""));
     return true;
 }
 
 // The focused control's own procedure, ahead of its class's.
 LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                              DWORD_PTR) {
-    LogKey(message, wParam);
+    LogKey(message, wParam, lParam);
     switch (message) {
         case WM_GETTEXT:
             Log("gettext");
@@ -115,7 +120,7 @@ void AddControls(HWND window) {
 }
 
 LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (LogKey(message, wParam)) {
+    if (LogKey(message, wParam, lParam)) {
         if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) OnCopyKeys(window, wParam);
         return 0;
     }
